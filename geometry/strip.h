@@ -1,0 +1,16 @@
+// Thin textured bands along a polyline, drawn as two triangle strips.
+#pragma once
+#include <cstdint>
+
+constexpr int32_t strip_max_segments = 249;
+
+struct StripVertex {
+    float s, t, x, y, z;
+};
+extern StripVertex strip_band_a[1000];
+extern StripVertex strip_band_b[1000];
+
+// Shared by the room's rings and the finale's bolts.
+extern float ring_points[100][3];
+
+void draw_strip(int32_t segments, const float* points, float half_width);

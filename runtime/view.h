@@ -1,0 +1,6 @@
+// Viewport, projection and the initial OpenGL state shared by every part.
+#pragma once
+
+void set_viewport(int width, int height, int fov);
+void set_perspective(double fovy, double aspect, double z_near, double z_far);
+void init_gl_state();

@@ -1,0 +1,29 @@
+// Shared helpers for the tests: one real OpenGL context (SDL offscreen +
+// Mesa) for the whole test program, scratch files, pixel read-back.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Makes the 800 x 600 window and context current once; later calls reuse it.
+// Fails the calling test (ASSERT) if no context can be made.
+void ensure_gl_context();
+
+// A fresh path in a per-process scratch directory.
+std::string scratch_path(const std::string& name);
+void write_file(const std::string& path, const std::vector<uint8_t>& bytes);
+std::vector<uint8_t> read_file(const std::string& path);
+
+// RGB pixel of the back buffer at (x, y), origin bottom-left.
+struct Rgb {
+    int r, g, b;
+};
+Rgb read_pixel(int x, int y);
+
+// Writes an RGB JPEG of the given size with libjpeg; pixel(x, y) gives each
+// pixel, y = 0 the top scanline of the file.
+std::vector<uint8_t> make_jpeg(int width, int height, Rgb (*pixel)(int x, int y), int components = 3,
+                               int quality = 95);
+
+// Installs a virtual counter whose value the test sets directly (ms).
+void set_virtual_clock_ms(double ms);
