@@ -1,0 +1,110 @@
+// Start-up in its fixed order, the main loop and the exit of the show.
+#include "runtime/startup.h"
+
+#include <GL/gl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "audio/music.h"
+#include "geometry/mesh.h"
+#include "geometry/sprites.h"
+#include "platform/platform.h"
+#include "runtime/clock.h"
+#include "runtime/demo.h"
+#include "runtime/images.h"
+#include "runtime/ranrot.h"
+#include "runtime/timeline.h"
+#include "runtime/view.h"
+#include "video/clip.h"
+
+namespace {
+char music_path[100];
+int desktop_width, desktop_height;
+
+// How long start-up waits for the music before it starts silently.
+constexpr double music_wait_limit_ms = 10000.0;
+
+uint8_t* allocate_bytes(size_t bytes) { return static_cast<uint8_t*>(std::calloc(bytes, 1)); }
+
+// Spins until the music thread has primed the device or given up. Wall-clock
+// time bounds the wait, also when a virtual counter drives the show.
+void wait_for_music() {
+    const auto start = std::chrono::steady_clock::now();
+    while (audio_ready_flag.load(std::memory_order_acquire) == 0) {
+        if (std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() >
+            music_wait_limit_ms) {
+            std::fprintf(stderr, "audio: %s: not ready after 10 s; the show starts without music\n",
+                         music_path);
+            return;
+        }
+    }
+}
+} // namespace
+
+bool demo_startup() {
+    // Zero-filled, so that part 1's reads past the copied images give black.
+    image_pixels = allocate_bytes(work_buffer_bytes);
+    rgba_pixels = allocate_bytes(work_buffer_bytes);
+    logo_pixels = allocate_bytes(work_buffer_bytes);
+    presents_pixels = allocate_bytes(work_buffer_bytes);
+    video_frame_buffer = allocate_bytes(work_buffer_bytes);
+    ripple_positions = reinterpret_cast<float*>(allocate_bytes(ripple_buffer_bytes));
+    ripple_texcoords = reinterpret_cast<float*>(allocate_bytes(ripple_buffer_bytes));
+    ripple_normals = reinterpret_cast<float*>(allocate_bytes(ripple_buffer_bytes));
+
+    if (!platform_create_window("Vavurava Rive", 800, 600)) {
+        std::fprintf(stderr, "vavurava-rive: %s\n", platform_error());
+        return false;
+    }
+    set_viewport(window_width, window_height, 60);
+    init_gl_state();
+    ranrot_init(0);
+    std::strcpy(music_path, "dats/zad2.ogg");
+    load_startup_clips();
+    load_startup_images();
+    build_startup_meshes();
+    load_sprite_image();
+    glEnable(GL_LIGHTING);
+    glEnable(GL_NORMALIZE);
+    fill_particle_arrays();
+    quit_flag = 0;
+    platform_start_thread(music_thread_main, music_path);
+    wait_for_music();
+    platform_desktop_size(&desktop_width, &desktop_height);
+    platform_set_display_mode(800, 600);
+    platform_show_cursor(false);
+    demo_start_time = demo_clock();
+    current_part = 1;
+    start_music_playback();
+    cover_level = 0;
+    return true;
+}
+
+void demo_render_frame() {
+    frame_time = demo_clock() - demo_start_time;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    dispatch_parts();
+}
+
+void demo_present_frame() {
+    platform_swap_buffers();
+    platform_pump_messages();
+}
+
+void demo_shutdown() {
+    platform_show_cursor(true);
+    platform_set_display_mode(desktop_width, desktop_height);
+}
+
+int demo_main() {
+    if (!demo_startup()) return 1;
+    while (quit_flag == 0) {
+        demo_render_frame();
+        demo_present_frame();
+    }
+    demo_shutdown();
+    return 0;
+}
