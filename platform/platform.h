@@ -20,6 +20,8 @@ enum class WindowMessage { key_down, system_key_down, close, other };
 // Drains the message queue, calling window_proc for each message.
 void platform_pump_messages();
 void window_proc(WindowMessage message);
+// Queues a key press as the keyboard would, for tests and tools.
+void platform_post_key_down(bool alt_held);
 
 // Desktop size and the screen-mode switch (32 bits per pixel). Results are
 // ignored by the show, as a mode that cannot be set leaves the desktop as it is.

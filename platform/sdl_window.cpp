@@ -64,6 +64,16 @@ void platform_pump_messages() {
     }
 }
 
+void platform_post_key_down(bool alt_held) {
+    SDL_Event event = {};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.sym = SDLK_a;
+    event.key.keysym.scancode = SDL_SCANCODE_A;
+    event.key.keysym.mod = alt_held ? KMOD_LALT : KMOD_NONE;
+    SDL_PushEvent(&event);
+}
+
 void platform_desktop_size(int* width, int* height) {
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
