@@ -1,0 +1,78 @@
+// The capture tool end to end: the timeline of parts and captured frames are
+// the same on every run, and the timeline follows the show's order.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support.h"
+
+namespace {
+std::string run(const std::string& arguments) {
+    std::string command = "cd " VAVURAVA_BUILD_DIR " && ./vavurava-capture " + arguments + " 2>/dev/null";
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+        EXPECT_EQ(pclose(pipe), 0) << command;
+    }
+    return out;
+}
+
+struct Entry {
+    int part;
+    double time;
+};
+
+std::vector<Entry> parse_timeline(const std::string& text) {
+    std::vector<Entry> entries;
+    std::istringstream in(text);
+    std::string word;
+    Entry e;
+    while (in >> word >> e.part >> e.time) entries.push_back(e);
+    return entries;
+}
+} // namespace
+
+TEST(CaptureTool, TimelineFollowsTheShowOrderAndRepeatsExactly) {
+    const std::string first = run("--timeline --fps 30");
+    EXPECT_EQ(first, run("--timeline --fps 30"));
+    const auto entries = parse_timeline(first);
+    const int order[] = {1, 2, 10, 3, 4, 5, 7, 9, 100};
+    ASSERT_EQ(entries.size(), 9u) << first;
+    for (size_t k = 0; k < entries.size(); ++k) EXPECT_EQ(entries[k].part, order[k]) << first;
+    EXPECT_EQ(entries[0].time, 0);
+    // Part 1 hands over on the first frame past 7000 ms; at 30 fps that is 7033.
+    EXPECT_EQ(entries[1].time, 7033);
+    // Fixed-length parts: part 10 3000 ms, part 3 20000 ms, part 5 14000 ms,
+    // part 9 15000 ms, each ending on the first frame past its length.
+    auto length = [&](size_t k) { return entries[k + 1].time - entries[k].time; };
+    EXPECT_GT(length(2), 3000);
+    EXPECT_LE(length(2), 3034);
+    EXPECT_GT(length(3), 20000);
+    EXPECT_LE(length(3), 20034);
+    EXPECT_GT(length(5), 14000);
+    EXPECT_LE(length(5), 14034);
+    EXPECT_GT(length(7), 15000);
+    EXPECT_LE(length(7), 15034);
+    // The clips of parts 2, 4 and 7 last 16 s each.
+    for (size_t k : {1u, 4u, 6u}) {
+        EXPECT_GT(length(k), 15000) << "part " << entries[k].part;
+        EXPECT_LT(length(k), 17000) << "part " << entries[k].part;
+    }
+}
+
+TEST(CaptureTool, TheSameFrameIsByteIdenticalOnEveryRun) {
+    for (const char* at : {"1500", "5000"}) {
+        const std::string a = scratch_path(std::string("a") + at + ".png");
+        const std::string b = scratch_path(std::string("b") + at + ".png");
+        run(std::string("--frame ") + at + " -o " + a);
+        run(std::string("--frame ") + at + " -o " + b);
+        const auto bytes = read_file(a);
+        EXPECT_GT(bytes.size(), 1000u);
+        EXPECT_EQ(bytes, read_file(b)) << "frame at " << at << " ms";
+    }
+}
