@@ -13,4 +13,7 @@ extern StripVertex strip_band_b[1000];
 // Shared by the room's rings and the finale's bolts.
 extern float ring_points[100][3];
 
+// Fills 4n + 1 vertices of both bands; a count outside 1..249 is refused
+// (one message, nothing written) and gives false.
+bool build_strip_bands(int32_t segments, const float* points, float half_width);
 void draw_strip(int32_t segments, const float* points, float half_width);
