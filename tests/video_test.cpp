@@ -246,6 +246,20 @@ GLint texture_red_at_origin(GLuint texture) {
     return pixels[0];
 }
 
+bool texture_holds_buffer(GLuint texture) {
+    std::vector<uint8_t> pixels(1024 * 512 * 3);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    return std::memcmp(pixels.data(), video_frame_buffer, pixels.size()) == 0;
+}
+
+GLint bound_texture() {
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    return bound;
+}
+
 // Runs one decoding call at `ms` on the virtual clock.
 void decode_at(VideoClip* clip, double ms) {
     set_virtual_clock_ms(ms);
@@ -474,7 +488,9 @@ TEST(ClipLoadingBadFiles, EmptyClipHandsOverOnItsFirstCall) {
     load_and_capture(Bytes(), &clip);
     current_part = 2;
     const int64_t uploads = video_counters.uploads;
+    glBindTexture(GL_TEXTURE_2D, 0);
     decode_at(&clip, 100);
+    EXPECT_EQ(bound_texture(), 0);
     EXPECT_EQ(current_part, 10);
     EXPECT_EQ(video_counters.uploads, uploads);
     // Part 9 rewinds an empty clip to nothing and draws on.
@@ -486,19 +502,48 @@ TEST(ClipLoadingBadFiles, EmptyClipHandsOverOnItsFirstCall) {
 
 // --- decoding against the clock ---------------------------------------------
 
-TEST(ClipDecoding, FirstCallAtElapsedZeroDecodesNothingButUploads) {
+TEST(ClipDecoding, FirstCallAtElapsedZeroDecodesNothingButShowsTheBuffer) {
     ensure_gl_context();
     VideoClip clip;
     load_clip_bytes(make_clip_file(64, 32, 5, red, blue), &clip);
     current_part = 2;
     clip_start_time = 1000;
+    // Whatever the buffer holds (here a pattern) is what the texture shows.
+    for (int i = 0; i < 1024 * 512 * 3; ++i) video_frame_buffer[i] = static_cast<uint8_t>(i * 7);
+    mark_video_frame_buffer_changed();
     const VideoCounters before = video_counters;
+    glBindTexture(GL_TEXTURE_2D, 0);
     decode_at(&clip, 1000);
+    EXPECT_EQ(bound_texture(), video_texture_id);
     EXPECT_EQ(clip.frame_count, 0);
     EXPECT_EQ(clip.read_pos, 0u);
     EXPECT_EQ(video_counters.decodes, before.decodes);
     EXPECT_EQ(video_counters.conversions, before.conversions);
     EXPECT_EQ(video_counters.uploads, before.uploads + 1);
+    EXPECT_TRUE(texture_holds_buffer(video_texture_id));
+}
+
+TEST(ClipDecoding, CallWithNothingNewBindsTheTextureWithoutRespecifyingIt) {
+    ensure_gl_context();
+    VideoClip clip;
+    load_clip_bytes(make_clip_file(64, 32, 5, red, blue), &clip);
+    current_part = 2;
+    clip_start_time = 0;
+    decode_at(&clip, 10);
+    ASSERT_EQ(clip.frame_count, 1);
+    const VideoCounters before = video_counters;
+    glBindTexture(GL_TEXTURE_2D, 0);
+    decode_at(&clip, 20);
+    EXPECT_EQ(bound_texture(), video_texture_id);
+    EXPECT_EQ(video_counters.decodes, before.decodes);
+    EXPECT_EQ(video_counters.uploads, before.uploads);
+    EXPECT_TRUE(texture_holds_buffer(video_texture_id));
+    // Another texture id gets its own image.
+    decode_at(&clip, 30);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    decode_clip_frame(&clip, 901);
+    EXPECT_EQ(video_counters.uploads, before.uploads + 1);
+    EXPECT_TRUE(texture_holds_buffer(901));
 }
 
 TEST(ClipDecoding, CatchUpOf130MsDecodesFourFramesAndConvertsOnce) {
@@ -588,7 +633,9 @@ TEST(ClipDecoding, UsedUpClipHandsOverOnTheNextCallAndUploadsNothing) {
     EXPECT_EQ(clip.frame_count, frames);
     EXPECT_EQ(current_part, 2);
     const VideoCounters before = video_counters;
+    glBindTexture(GL_TEXTURE_2D, 0);
     decode_at(&clip, now + 40);
+    EXPECT_EQ(bound_texture(), 0);
     EXPECT_EQ(current_part, 10);
     EXPECT_DOUBLE_EQ(part_start_time, now + 40);
     EXPECT_EQ(video_counters.uploads, before.uploads);
@@ -650,7 +697,10 @@ TEST(ClipDecodingFailures, FailureInTheLastWindowEndsTheClipWithoutUpload) {
     current_part = 2;
     clip_start_time = 0;
     const int64_t uploads = video_counters.uploads;
+    mark_video_frame_buffer_changed();
+    glBindTexture(GL_TEXTURE_2D, 0);
     decode_at(&clip, 10);
+    EXPECT_EQ(bound_texture(), 0);
     EXPECT_EQ(clip.read_pos, clip.data_len + 10000);
     EXPECT_EQ(decode_positions.size(), 1u);
     EXPECT_EQ(video_counters.uploads, uploads);

@@ -68,6 +68,13 @@ void convert_picture(const VideoClip* clip) {
     video_counters.conversions += 1;
 }
 
+// The texture whose image is the buffer as it stands, or 0 when the buffer
+// has changed since its last upload.
+GLuint texture_holding_buffer;
+
+// Binds the texture and gives it the buffer's picture. The image is only
+// re-specified when the buffer changed or another texture holds it: the
+// texture keeps its image between calls, so the frames are the same.
 void upload_picture(int32_t texture) {
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -75,14 +82,18 @@ void upload_picture(int32_t texture) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    if (texture_holding_buffer == static_cast<GLuint>(texture) && texture != 0) return;
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, buffer_width, buffer_height, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  video_frame_buffer);
+    texture_holding_buffer = static_cast<GLuint>(texture);
     video_counters.uploads += 1;
 }
 
 // Marks the clip used up, so that the next call hands over or rewinds.
 void end_clip(VideoClip* clip) { clip->read_pos = clip->data_len + 10000; }
 } // namespace
+
+void mark_video_frame_buffer_changed() { texture_holding_buffer = 0; }
 
 uint32_t find_start_code(const uint8_t* data, uint32_t from, uint32_t end) {
     for (uint32_t i = from; i + 2 < end; ++i)
@@ -139,6 +150,7 @@ int32_t decode_clip_frame(VideoClip* clip, int32_t texture) {
         convert_picture(clip);
         // The converter writes blue, green, red; part 9 shows its clip so.
         if (current_part != 9) swap_red_blue(video_frame_buffer);
+        mark_video_frame_buffer_changed();
     }
     upload_picture(texture);
     return 0;

@@ -16,8 +16,12 @@ void init_video_decoding();
 // failing decoder in its place.
 extern int (*video_decore)(void* handle, int operation, void* frame, void* stats);
 
+// Whoever writes video_frame_buffer outside the decoding step calls this, so
+// that the next step uploads the buffer again.
+void mark_video_frame_buffer_changed();
+
 // Work counted by the decoding step (decodes include the extra decode after
-// stream headers).
+// stream headers; uploads count the texture images actually specified).
 struct VideoCounters {
     int64_t decodes;
     int64_t conversions;
