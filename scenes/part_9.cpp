@@ -1,0 +1,230 @@
+// Part 9: title quads turning under the texture matrix, the looping clip on
+// a lit rippling surface rebuilt every frame, and the scroller; after 15 s
+// it hands over to the finale.
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "geometry/draw.h"
+#include "geometry/sprites.h"
+#include "runtime/clock.h"
+#include "runtime/demo.h"
+#include "runtime/ranrot.h"
+#include "runtime/view.h"
+#include "scenes/part_9.h"
+#include "scenes/parts.h"
+#include "video/clip.h"
+
+namespace {
+constexpr double pi = 3.1415926536;
+
+double ripple_phase(int x, int y) { return std::sqrt(static_cast<double>(x * x + y * y)) * pi * 10.0 / 40.0; }
+
+float ripple_height(double p, float c) {
+    const float wave = static_cast<float>(1.5 * std::sin(p + c));
+    return static_cast<float>(-40.0 + wave);
+}
+
+void put_vertex(float* positions, float* texcoords, int v, int x, int y, float z, float s, float t) {
+    positions[3 * v + 0] = static_cast<float>(x);
+    positions[3 * v + 1] = static_cast<float>(y);
+    positions[3 * v + 2] = z;
+    texcoords[3 * v + 0] = s;
+    texcoords[3 * v + 1] = t;
+}
+
+void draw_title_quads() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    set_perspective(45, 1, 1, 500);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glBindTexture(GL_TEXTURE_2D, 3002);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_COLOR, GL_ONE);
+    glDisable(GL_DEPTH_TEST);
+
+    const double q = (demo_clock() - part_start_time) / 2000.0;
+    for (int k = 0; k < 5; ++k) {
+        glMatrixMode(GL_TEXTURE);
+        glPushMatrix();
+        glTranslatef(0.5f, 0.5f, 0);
+        glRotatef(static_cast<float>(q * 36.0), 0, 0, 1);
+        glTranslatef(-0.5f, -0.5f, 0);
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glTranslatef(static_cast<float>(scatter_positions[k][0] + 5.0 * std::cos(q * pi / 4000.0)),
+                     static_cast<float>(scatter_positions[k][1] + 5.0 * std::sin(q * pi / 4000.0)), 0);
+        glScalef(2.5f, 2.5f, 1);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0); glVertex3f(-15, -15, -80);
+        glTexCoord2f(0, 1); glVertex3f(-15, 15, -80);
+        glTexCoord2f(1, 1); glVertex3f(15, 15, -80);
+        glTexCoord2f(1, 0); glVertex3f(15, -15, -80);
+        glEnd();
+        glPopMatrix();
+        glMatrixMode(GL_TEXTURE);
+        glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+    }
+}
+
+void draw_surface(float a) {
+    glEnable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_FRONT);
+    glEnable(GL_NORMALIZE);
+    glColor4f(1, 1, 1, 1);
+    glShadeModel(GL_FLAT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    set_perspective(45.0 + 30.0 * std::sin(a / 3.0), 1, 1, 500);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    decode_clip_frame(&video_clips[3], video_texture_id);
+
+    glPushMatrix();
+    glTranslatef(0, 0, -40);
+    glRotatef(-30, 1, 0, 0);
+    glRotatef(static_cast<float>((demo_clock() - part_start_time) * 360.0 / 16000.0), 0, 0, 1);
+    glTranslatef(0, 0, 40);
+    // Set after the transformation: the lights circle in the surface's own frame.
+    set_light(light_records[0], 0);
+    set_light(light_records[1], 1);
+    glBegin(GL_TRIANGLES);
+    for (int t = 0; t < ripple_triangle_count; ++t) {
+        glNormal3fv(ripple_normals + 3 * t);
+        for (int v = 3 * t; v < 3 * t + 3; ++v) {
+            glTexCoord2fv(ripple_texcoords + 3 * v);
+            glVertex3fv(ripple_positions + 3 * v);
+        }
+    }
+    glEnd();
+    glPopMatrix();
+}
+
+void draw_scroller() {
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_COLOR, GL_ONE);
+    glTranslatef(static_cast<float>(10.0 - (demo_clock() - part_start_time) / 1000.0), 0, 0);
+    glBindTexture(GL_TEXTURE_2D, 3007);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0); glVertex3f(-20, -20, -30);
+    glTexCoord2f(0, 1); glVertex3f(-20, 10, -30);
+    glTexCoord2f(1, 1); glVertex3f(20, 10, -30);
+    glTexCoord2f(1, 0); glVertex3f(20, -20, -30);
+    glEnd();
+    glDisable(GL_BLEND);
+    glEnable(GL_DEPTH_TEST);
+}
+} // namespace
+
+void triangle_normal(const float* p, const float* q, const float* r, float* normal) {
+    const double qx = q[0] - static_cast<double>(p[0]), qy = q[1] - static_cast<double>(p[1]),
+                 qz = q[2] - static_cast<double>(p[2]);
+    const double rx = r[0] - static_cast<double>(p[0]), ry = r[1] - static_cast<double>(p[1]),
+                 rz = r[2] - static_cast<double>(p[2]);
+    normal[0] = static_cast<float>(qy * rz - qz * ry);
+    normal[1] = static_cast<float>(qz * rx - rz * qx);
+    normal[2] = static_cast<float>(ry * qx - qy * rx);
+}
+
+void build_ripple_surface(float c, float w, float h, float* positions, float* texcoords,
+                          float* normals) {
+    const float ds = w / ripple_cells;
+    const float dt = h / ripple_cells;
+    int yl = -15;
+    int yh = static_cast<int>(-15 + 1.5);
+    float tl = 0, th = dt;
+    int v = 0, n = 0;
+    for (int row = 0; row < ripple_cells; ++row) {
+        int xl = -20, xh = -19;
+        float sl = 0, sh = ds;
+        for (int column = 0; column < ripple_cells; ++column) {
+            const double jitter = std::sin(c / 15.0);
+            const double r1 = static_cast<double>(ranrot_float());
+            const double r2 = static_cast<double>(ranrot_float());
+            const float p1 = static_cast<float>(jitter * r1 * 0.3 + ripple_phase(xh, yl));
+            const float p2 = static_cast<float>(-jitter * r2 * 0.3 + ripple_phase(xl, yh));
+            const float z1 = ripple_height(p1, c);
+            const float z2 = ripple_height(p2, c);
+            const float z_low = ripple_height(ripple_phase(xl, yl), c);
+            const float z_high = ripple_height(ripple_phase(xh, yh), c);
+
+            put_vertex(positions, texcoords, v + 0, xh, yl, z1, sh, tl);
+            put_vertex(positions, texcoords, v + 1, xl, yl, z_low, sl, tl);
+            put_vertex(positions, texcoords, v + 2, xl, yh, z2, sl, th);
+            triangle_normal(positions + 3 * v, positions + 3 * (v + 1), positions + 3 * (v + 2),
+                            normals + 3 * n);
+            put_vertex(positions, texcoords, v + 3, xh, yl, z1, sh, tl);
+            put_vertex(positions, texcoords, v + 4, xl, yh, z2, sl, th);
+            put_vertex(positions, texcoords, v + 5, xh, yh, z_high, sh, th);
+            triangle_normal(positions + 3 * (v + 3), positions + 3 * (v + 4), positions + 3 * (v + 5),
+                            normals + 3 * (n + 1));
+            v += 6;
+            n += 2;
+
+            xh = static_cast<int>(xh + 1);
+            xl = static_cast<int>(xl + 1);
+            sh += ds;
+            sl += ds;
+        }
+        // Truncation toward zero: rows below y = 0 are 2 units high, the rest 1.
+        yh = static_cast<int>(yh + 1.5);
+        yl = static_cast<int>(yl + 1.5);
+        th += dt;
+        tl += dt;
+    }
+}
+
+void enter_part_9() {
+    current_part = 9;
+    clip_start_time = demo_clock();
+    part_start_time = demo_clock();
+    glDisable(GL_LIGHT0);
+    glDisable(GL_LIGHT1);
+    glDisable(GL_LIGHT2);
+
+    LightRecord& first = light_records[0];
+    first.position[0] = 0.5f; first.position[1] = 1.0f; first.position[2] = 0.5f; first.position[3] = 1.0f;
+    first.colour[0] = 0.4f; first.colour[1] = 0.4f; first.colour[2] = 0.8f; first.colour[3] = 1.0f;
+    first.constant_attenuation = 0.00001f;
+    first.linear_attenuation = 0.0001f;
+    first.quadratic_attenuation = 0.00023f;
+    light_records[1] = first;
+    light_records[1].colour[0] = 0.8f;
+    light_records[1].colour[1] = 0.8f;
+    light_records[1].colour[2] = 0.7f;
+
+    const float centres[5][2] = {{-15, -25}, {10, -25}, {-15, 25}, {15, 25}, {0, 0}};
+    for (int k = 0; k < 5; ++k) {
+        scatter_positions[k][0] = centres[k][0];
+        scatter_positions[k][1] = centres[k][1];
+    }
+}
+
+void draw_part_9() {
+    const float a = static_cast<float>((demo_clock() - demo_start_time) * pi / 2000.0);
+    const float c = static_cast<float>((demo_clock() - part_start_time) * pi / 500.0);
+    const float w = static_cast<float>(video_clips[3].width) / 1024.0f;
+    const float h = static_cast<float>(video_clips[3].height) / 512.0f;
+    light_records[0].position[0] = static_cast<float>(20.0 * std::sin(a));
+    light_records[0].position[1] = static_cast<float>(20.0 * std::cos(a));
+    light_records[1].position[0] = static_cast<float>(-20.0 * std::sin(a));
+    light_records[1].position[1] = static_cast<float>(20.0 * std::cos(a));
+    glDisable(GL_LIGHT2);
+
+    build_ripple_surface(c, w, h, ripple_positions, ripple_texcoords, ripple_normals);
+    draw_title_quads();
+    draw_surface(a);
+
+    // The scroller is still drawn in the frame of the hand-over.
+    if (demo_clock() - part_start_time > part_9_length_ms) enter_part_100();
+    draw_scroller();
+}
