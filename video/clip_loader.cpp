@@ -131,11 +131,13 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
     ogg_sync_reset(&sync);
     ogg_stream_state video_stream;
     bool have_video = false;
-    std::vector<uint8_t> gathered(size);
+    std::string problem;
+    if (size > UINT32_MAX - video_spare_bytes) problem = "the file is too large for a clip";
+    // The payloads can never exceed the file.
+    std::vector<uint8_t> gathered(problem.empty() ? size : 0);
     uint32_t fill = 0;
     size_t offset = 0;
     bool last_chunk = false;
-    std::string problem;
 
     while (!last_chunk && problem.empty()) {
         if (offset >= size) {
@@ -187,7 +189,12 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
             ogg_packet packet;
             int result;
             while (problem.empty() && (result = ogg_stream_packetout(&video_stream, &packet)) != 0) {
-                if (result == 1 && !append_packet_payload(gathered.data(), &packet, &fill))
+                if (result != 1) continue;
+                // Every payload byte comes from the file, so the gathering
+                // buffer cannot overflow; the check keeps that true for any input.
+                if (static_cast<size_t>(packet.bytes) > gathered.size() - fill)
+                    problem = "packets hold more bytes than the file";
+                else if (!append_packet_payload(gathered.data(), &packet, &fill))
                     problem = "a packet's length bytes run past its end";
             }
         }
