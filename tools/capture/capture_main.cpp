@@ -1,6 +1,9 @@
 // vavurava-capture: runs the real show offscreen under a virtual clock that
 // advances exactly one frame step per frame, and writes what it shows.
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <vector>
 #include <cstdlib>
 #include <string>
 
@@ -10,6 +13,7 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: vavurava-capture --frame MS -o FILE.png [--fps N]\n"
+                 "       vavurava-capture --frames MS,MS,... -o FOLDER [--fps N]\n"
                  "       vavurava-capture --timeline [--fps N]\n"
                  "       vavurava-capture --sheet -o FILE.png\n"
                  "       vavurava-capture --bench\n");
@@ -22,10 +26,15 @@ int main(int argc, char** argv) {
     bool timeline = false, sheet = false, bench = false;
     std::string output;
     int fps = 60;
+    std::vector<double> times;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--frame" && i + 1 < argc) frame_ms = std::atof(argv[++i]);
-        else if (arg == "-o" && i + 1 < argc) output = argv[++i];
+        else if (arg == "--frames" && i + 1 < argc) {
+            for (char* item = std::strtok(argv[++i], ","); item; item = std::strtok(nullptr, ","))
+                times.push_back(std::atof(item));
+            if (!std::is_sorted(times.begin(), times.end())) return usage();
+        } else if (arg == "-o" && i + 1 < argc) output = argv[++i];
         else if (arg == "--fps" && i + 1 < argc) fps = std::atoi(argv[++i]);
         else if (arg == "--timeline") timeline = true;
         else if (arg == "--sheet") sheet = true;
@@ -36,6 +45,7 @@ int main(int argc, char** argv) {
     if (timeline) return capture_timeline(fps);
     if (bench) return capture_bench();
     if (sheet) return output.empty() ? usage() : capture_sheet(output);
+    if (!times.empty()) return output.empty() ? usage() : capture_frames(times, output, fps);
     if (frame_ms >= 0 && !output.empty()) return capture_frame(frame_ms, output, fps);
     return usage();
 }

@@ -1,8 +1,11 @@
 // The capture tool's modes, each returning the process exit status.
 #pragma once
 #include <string>
+#include <vector>
 
 int capture_frame(double at_ms, const std::string& output, int fps);
+// One PNG per time (ascending), named frame_<ms>.png in folder, from one run.
+int capture_frames(const std::vector<double>& times, const std::string& folder, int fps);
 int capture_timeline(int fps);
 int capture_sheet(const std::string& output);
 int capture_bench();

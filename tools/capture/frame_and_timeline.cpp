@@ -27,6 +27,20 @@ int capture_frame(double at_ms, const std::string& output, int fps) {
     return 1;
 }
 
+int capture_frames(const std::vector<double>& times, const std::string& folder, int fps) {
+    if (!capture_start(fps)) return 1;
+    size_t next = 0;
+    while (next < times.size() && capture_show_time_ms() <= show_limit_ms) {
+        capture_render();
+        for (; next < times.size() && frame_time >= times[next]; ++next) {
+            const std::string path = folder + "/frame_" + std::to_string(static_cast<long>(times[next])) + ".png";
+            if (!write_png(path, 800, 600, capture_grab().data())) return 1;
+        }
+        capture_advance();
+    }
+    return next == times.size() ? 0 : 1;
+}
+
 int capture_timeline(int fps) {
     part_entered_hook = print_part_entered;
     if (!capture_start(fps)) return 1;
