@@ -9,6 +9,7 @@
 
 #include "geometry/draw.h"
 #include "geometry/sprites.h"
+#include "geometry/strip.h"
 #include "runtime/demo.h"
 #include "runtime/images.h"
 #include "runtime/ranrot.h"
@@ -471,4 +472,30 @@ TEST(FinaleEntry, ClockStartsAfterLoadingAndCountsReset) {
     EXPECT_EQ(greets_table[1].texture_id, 3000);
     EXPECT_EQ(greets_table[17].texture_id, 3016);
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+}
+
+// --- finale: the bolts ----------------------------------------------------
+
+TEST(FinaleBolts, SixBoltsJitterWithinAUnitOfTheirWaveAndDraw126Numbers) {
+    ensure_gl_context();
+    ranrot_init(0);
+    const RanrotState before = ranrot_state;
+    const double g = 12345.0;
+    draw_bolts(g);
+    const RanrotState after = ranrot_state;
+    // ring_points now hold the last bolt drawn: the third on the right.
+    for (int m = 0; m <= 20; ++m) {
+        const double wave = 35 - 0.5 * std::sin(g * pi / 500 + 2 * pi + m * pi * 4 / 20);
+        EXPECT_LE(std::fabs(ring_points[m][0] - wave), 1.0 + 1e-5) << "point " << m;
+        EXPECT_EQ(ring_points[m][1], 4 * m - 40);
+        EXPECT_EQ(ring_points[m][2], -10);
+    }
+    // The jitter of the last point is 1 - 2r with r its random number.
+    ranrot_state = before;
+    long double r = 0;
+    for (int i = 0; i < 126; ++i) r = ranrot_float();
+    const double wave = 35 - 0.5 * std::sin(g * pi / 500 + 2 * pi + 20 * pi * 4 / 20);
+    EXPECT_NEAR(ring_points[20][0], wave - 2 * static_cast<double>(r) + 1, 1e-4);
+    EXPECT_EQ(std::memcmp(after.buffer, ranrot_state.buffer, sizeof after.buffer), 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
