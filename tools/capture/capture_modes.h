@@ -9,3 +9,5 @@ int capture_frames(const std::vector<double>& times, const std::string& folder, 
 int capture_timeline(int fps);
 int capture_sheet(const std::string& output);
 int capture_bench();
+// A video with sound of the show from from_ms to to_ms (to_ms < 0: the whole show).
+int capture_record(const std::string& output, int fps, double from_ms, double to_ms);
