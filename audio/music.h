@@ -2,6 +2,7 @@
 // wave-out device fed from two alternating halves.
 #pragma once
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 struct WaveOutDevice;
@@ -16,3 +17,13 @@ extern WaveOutDevice* audio_device;
 void music_thread_main(void* path);
 // Start-up's side of the hand-off: restart the paused device.
 void start_music_playback();
+
+// The music reader up to readiness, from bytes in memory: reads the stream,
+// its headers, opens the device and primes both halves, then sets
+// audio_ready_flag (1, or -1 after one message naming what and the problem)
+// and returns the flag's value. music_prepare_file does the same from a file.
+int music_prepare_from_memory(const uint8_t* bytes, size_t size, const char* what);
+int music_prepare_file(const char* path);
+// The steady state: serves halves 0, 1, 0, 1 … one per device event until the
+// stream is exhausted, then tells the device that nothing more will come.
+void music_serve();
