@@ -1,0 +1,83 @@
+// Pieces of the data builder: seeded generators, image operations, the JPEG
+// writer, lettering, the music synthesiser, clip effects and the mesh tables.
+// Every function is pure in its inputs and seed, so two builds give the same bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace databuild {
+
+// xorshift-style generator with a fixed seed; the only randomness the builder uses.
+struct Rng {
+    uint64_t s;
+    explicit Rng(uint64_t seed) : s(seed * 0x9E3779B97F4A7C15ull + 0x1234567ull) { next(); }
+    uint32_t next() {
+        s ^= s << 13; s ^= s >> 7; s ^= s << 17;
+        return (uint32_t)(s >> 16);
+    }
+    double uniform() { return next() / 4294967296.0; }              // 0..1
+    double range(double a, double b) { return a + (b - a) * uniform(); }
+};
+
+// Float RGB image, values nominally 0..1.
+struct Image {
+    int w = 0, h = 0;
+    std::vector<float> px;  // w*h*3
+    Image() = default;
+    Image(int w_, int h_, float r = 0, float g = 0, float b = 0);
+    float* at(int x, int y) { return &px[((size_t)y * w + x) * 3]; }
+    const float* at(int x, int y) const { return &px[((size_t)y * w + x) * 3]; }
+};
+
+// Image operations (wrap-around where a texture repeats).
+Image value_noise(int w, int h, int cells, uint64_t seed);         // grey, tileable
+Image fbm(int w, int h, int octaves, int base_cells, uint64_t seed);
+void colorize(Image& img, const float lo[3], const float hi[3]);
+void add(Image& dst, const Image& src, float k);
+void multiply(Image& dst, const Image& src);
+void blur(Image& img, int radius, int passes);
+void fill_rect(Image& img, int x0, int y0, int x1, int y1, const float c[3], float alpha = 1);
+void glow_dot(Image& img, float cx, float cy, float radius, const float c[3], float power = 2);
+void line(Image& img, float x0, float y0, float x1, float y1, float width, const float c[3]);
+void bevel_rect(Image& img, int x0, int y0, int x1, int y1, float light, float dark);
+void clamp01(Image& img);
+void gamma_scale(Image& img, float k, float gamma);
+
+// Lettering: renders UTF-8 text with DejaVu Sans Bold into a coverage mask
+// sized w*h, centred, at the pixel height given (shrunk to fit the width).
+std::vector<float> text_mask(const std::string& text, int w, int h, int pixel_height);
+// Bright lettering with a glow on black, for images shown additively.
+Image glow_text(const std::string& text, int w, int h, int pixel_height,
+                const float core[3], const float glow[3], uint64_t seed);
+
+// JPEG encoding of an image (top row first), quality 0..100.
+std::vector<uint8_t> encode_jpeg(const Image& img, int quality);
+
+// All images: name (without "dats/") and encoded bytes, in a fixed order.
+struct NamedFile { std::string name; std::vector<uint8_t> bytes; };
+std::vector<std::string> image_names();
+std::vector<uint8_t> make_image(const std::string& name);
+
+// Music: the interleaved stereo PCM of the whole track and its Ogg Vorbis file.
+constexpr int music_rate = 44100;
+constexpr double music_seconds = 216.0;
+std::vector<float> synthesise_music();
+std::vector<uint8_t> encode_vorbis(const std::vector<float>& stereo, int rate, float quality);
+
+// Clips: the picture of frame n of clip k (0..3) as packed RGB, 640x480, top row first.
+constexpr int clip_width = 640, clip_height = 480;
+int clip_frame_count(int clip);
+void render_clip_frame(int clip, int frame, std::vector<uint8_t>& rgb);
+// MPEG-4 Part 2 frames of a clip with xvidcore; each with its keyframe flag.
+struct EncodedFrame { std::vector<uint8_t> data; bool keyframe; };
+std::vector<EncodedFrame> encode_clip(int clip, int frames);
+std::vector<uint8_t> make_clip(int clip);
+
+// Geometry tables in the MeshTable format.
+std::vector<uint8_t> make_room_table();
+std::vector<uint8_t> make_ring_table();
+std::string tables_cpp(const std::vector<uint8_t>& room, const std::vector<uint8_t>& ring);
+
+}  // namespace databuild
