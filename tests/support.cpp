@@ -16,6 +16,7 @@
 
 #include "platform/platform.h"
 #include "runtime/demo.h"
+#include "runtime/ranrot.h"
 
 namespace {
 bool context_made;
@@ -42,6 +43,8 @@ void ensure_gl_context() {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         ASSERT_TRUE(platform_create_window("Vavurava Rive", 800, 600)) << platform_error();
         context_made = true;
+        // As start-up does: every test process draws the show's sequence.
+        ranrot_init(0);
     }
     glViewport(0, 0, 800, 600);
 }
