@@ -335,7 +335,9 @@ TEST_P(ClipFile, ParsesBackToItsHeaderAndOnePacketPerFrame) {
         ASSERT_EQ(len_bytes, 1) << "frame " << f;
         ASSERT_GT(p.size(), 2u);
         if (b & 0x08) ++keyframes;
-        if (f == 0) EXPECT_TRUE(b & 0x08) << "the first frame is a keyframe";
+        if (f == 0) {
+            EXPECT_TRUE(b & 0x08) << "the first frame is a keyframe";
+        }
         // MPEG-4 payloads begin with a start code.
         EXPECT_EQ(p[2], 0); EXPECT_EQ(p[3], 0); EXPECT_EQ(p[4], 1);
     }
