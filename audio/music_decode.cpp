@@ -27,7 +27,8 @@ void decode_packet_pcm(ogg_packet* packet) {
         const long long bytes = 2LL * channels * n;
         if (pcm_fill + bytes > pcm_accumulator_bytes) {
             if (!pcm_overflow_reported)
-                std::fprintf(stderr, "audio: %lld decoded bytes do not fit the decode buffer; dropped\n", bytes);
+                std::fprintf(stderr, "audio: %s: %lld decoded bytes do not fit the decode buffer; dropped\n",
+                             music_name, bytes);
             pcm_overflow_reported = true;
         } else {
             for (int c = 0; c < channels; ++c) {

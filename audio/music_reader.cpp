@@ -11,6 +11,7 @@ vorbis_dsp_state music_dsp;
 vorbis_block music_block;
 bool stream_exhausted;
 int32_t music_pages_read;
+const char* music_name = "";
 
 namespace {
 ogg_sync_state music_sync;
@@ -43,6 +44,7 @@ void release_previous() {
 
 bool read_music_stream(MusicRead read, void* source, const char* what) {
     release_previous();
+    music_name = what;
     ogg_sync_init(&music_sync);
     ogg_sync_reset(&music_sync);
     sync_made = true;

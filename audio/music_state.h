@@ -28,6 +28,8 @@ extern vorbis_dsp_state music_dsp;
 extern vorbis_block music_block;
 // A refill found no packet left: nothing more is decoded or queued.
 extern bool stream_exhausted;
+// The name messages give the music by (its path).
+extern const char* music_name;
 // Pages that went into the stream state while reading.
 extern int32_t music_pages_read;
 
