@@ -31,7 +31,7 @@ struct Textures {
                 float lamp = ((y % 64) < 3 && (x % 64) < 20) ? 1.0f : 0.0f;
                 float b = 0.25f + 0.5f * v + (rib ? 0.35f : 0) - (seam ? 0.2f : 0);
                 float* p = &tunnel[(y * 256 + x) * 3];
-                p[0] = 0.35f * b + 0.7f * lamp; p[1] = 0.4f * b + 0.8f * lamp; p[2] = 0.75f * b + 1.0f * lamp;
+                p[0] = 0.35f * b + 0.25f * lamp; p[1] = 0.4f * b + 0.45f * lamp; p[2] = 0.75f * b + 0.6f * lamp;
             }
         circuit.resize(256 * 256 * 3);
         Rng rng(902);
@@ -88,10 +88,14 @@ void tunnel(int f, std::vector<uint8_t>& rgb) {
             float shade = std::min(1.0f, d / 260.0f);
             float pulse = 0.8f + 0.2f * std::sin(depth * 3 - (float)t * 6);
             float glow = 0.5f * std::exp(-d / 40.0f);
+            // Violet rings of light racing towards the viewer.
+            float ph = std::log(depth) * 1.2f + (float)t * 0.9f;
+            ph -= std::floor(ph);
+            float ring = std::exp(-(ph - 0.5f) * (ph - 0.5f) * 60) * shade;
             uint8_t* o = &rgb[(y * W + x) * 3];
-            o[0] = to8(p[0] * shade * pulse + glow * 0.6f);
-            o[1] = to8(p[1] * shade * pulse + glow * 0.7f);
-            o[2] = to8(p[2] * shade * pulse + glow);
+            o[0] = to8(p[0] * shade * pulse + glow * 0.6f + ring * 0.7f);
+            o[1] = to8(p[1] * shade * pulse + glow * 0.7f + ring * 0.2f);
+            o[2] = to8(p[2] * shade * pulse + glow + ring * 0.9f);
         }
 }
 
