@@ -28,7 +28,7 @@ void note_entry(int32_t part) {
 }
 
 // Virtual milliseconds per frame: coarse, so the show plays in well under a minute.
-constexpr double frame_step = 40.0;
+constexpr double frame_step = 100.0;
 
 double entered_at(int32_t part) {
     for (const Entry& e : entries)
