@@ -1,5 +1,6 @@
 // Window, OpenGL context, buffer swap, message pump, display mode and cursor
 // on SDL2.
+#include <GL/gl.h>
 #include <SDL.h>
 
 #include "platform/platform.h"
@@ -49,7 +50,13 @@ bool platform_create_window(const char* title, int width, int height) {
 
 const char* platform_error() { return error_text; }
 
-void platform_swap_buffers() { SDL_GL_SwapWindow(window); }
+void platform_swap_buffers() {
+    // Offscreen, nothing paces the swap: without waiting for the renderer the
+    // queued frames pile up in memory faster than they are drawn.
+    static const bool offscreen = SDL_strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0;
+    if (offscreen) glFinish();
+    SDL_GL_SwapWindow(window);
+}
 
 void platform_pump_messages() {
     SDL_Event event;

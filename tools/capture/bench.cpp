@@ -12,6 +12,8 @@
 
 #include "capture_modes.h"
 #include "capture_run.h"
+#include "label_font.h"
+#include "png_file.h"
 #include "platform/platform.h"
 #include "runtime/demo.h"
 
@@ -29,9 +31,46 @@ double percentile(std::vector<double> values, double p) {
 }
 
 const int show_order[] = {1, 2, 10, 3, 4, 5, 7, 9, 100};
+
+struct PartTimes {
+    int part;
+    double median, p99;
+};
+
+void fill_box(std::vector<uint8_t>& rgb, int width, int x0, int y0, int x1, int y1, const uint8_t colour[3]) {
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            for (int c = 0; c < 3; ++c) rgb[(static_cast<size_t>(y) * width + x) * 3 + c] = colour[c];
+}
+
+// Bars of the median (bright) and p99 (dim) frame time of each part, with
+// the 8 ms and 16.7 ms goals as lines; 25 ms is the top of the chart.
+bool write_chart(const std::string& path, const std::vector<PartTimes>& parts) {
+    const int width = 900, height = 420, base = 380, top = 40, bar = 36;
+    const double scale = (base - top) / 25.0;
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3, 16);
+    const uint8_t median_colour[3] = {120, 160, 255}, p99_colour[3] = {70, 60, 140}, goal[3] = {200, 90, 90};
+    for (double line : {8.0, 16.7}) {
+        int y = base - static_cast<int>(line * scale);
+        fill_box(rgb, width, 60, y, width - 20, y + 2, goal);
+    }
+    for (size_t k = 0; k < parts.size(); ++k) {
+        const int x = 80 + static_cast<int>(k) * 90;
+        auto bar_top = [&](double ms) { return std::max(top, base - static_cast<int>(std::min(ms, 25.0) * scale)); };
+        fill_box(rgb, width, x, bar_top(parts[k].p99), x + bar, base, p99_colour);
+        fill_box(rgb, width, x + bar / 4, bar_top(parts[k].median), x + bar - bar / 4, base, median_colour);
+        char label[32];
+        std::snprintf(label, sizeof label, "P%d", parts[k].part);
+        draw_label(rgb.data(), width, height, x, base + 12, label);
+        std::snprintf(label, sizeof label, "%.1f", parts[k].median);
+        draw_label(rgb.data(), width, height, x, bar_top(parts[k].p99) - 22, label);
+    }
+    draw_label(rgb.data(), width, height, 10, 10, "FRAME MS PER PART  MEDIAN AND P99  LINES AT 8 AND 16.7");
+    return write_png(path, width, height, rgb.data());
+}
 } // namespace
 
-int capture_bench() {
+int capture_bench(const std::string& chart) {
     const auto process_start = bench_clock::now();
     if (!capture_start(60)) return 1;
     std::map<int, std::vector<double>> frame_ms;
@@ -48,11 +87,13 @@ int capture_bench() {
         if (finale_entry >= 0 && frame_time - finale_entry > greetings_run_ms) break;
         if (frame_time > 600000.0) break;
     }
+    std::vector<PartTimes> parts;
     for (int part : show_order) {
         auto it = frame_ms.find(part);
         if (it == frame_ms.end()) continue;
-        std::printf("part %d median %.2f ms p99 %.2f ms frames %zu\n", part, percentile(it->second, 0.5),
-                    percentile(it->second, 0.99), it->second.size());
+        parts.push_back({part, percentile(it->second, 0.5), percentile(it->second, 0.99)});
+        std::printf("part %d median %.2f ms p99 %.2f ms frames %zu\n", part, parts.back().median, parts.back().p99,
+                    it->second.size());
     }
     std::printf("startup %.0f ms\n", startup_ms);
     rusage usage;
@@ -67,5 +108,5 @@ int capture_bench() {
         floor.push_back(ms_since(start));
     }
     std::printf("floor median %.2f ms (clear and swap)\n", percentile(floor, 0.5));
-    return 0;
+    return chart.empty() || write_chart(chart, parts) ? 0 : 1;
 }

@@ -17,7 +17,7 @@ int usage() {
                  "       vavurava-capture --timeline [--fps N]\n"
                  "       vavurava-capture -o FILE.ogm [--fps N] [--from MS] [--to MS]\n"
                  "       vavurava-capture --sheet -o FILE.png\n"
-                 "       vavurava-capture --bench\n");
+                 "       vavurava-capture --bench [--chart FILE.png]\n");
     return 2;
 }
 } // namespace
@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     std::string output;
     int fps = 60;
     std::vector<double> times;
+    std::string chart;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--frame" && i + 1 < argc) frame_ms = std::atof(argv[++i]);
@@ -42,11 +43,12 @@ int main(int argc, char** argv) {
         else if (arg == "--timeline") timeline = true;
         else if (arg == "--sheet") sheet = true;
         else if (arg == "--bench") bench = true;
+        else if (arg == "--chart" && i + 1 < argc) chart = argv[++i];
         else return usage();
     }
     if (fps <= 0 || fps > 1000) return usage();
     if (timeline) return capture_timeline(fps);
-    if (bench) return capture_bench();
+    if (bench) return capture_bench(chart);
     if (sheet) return output.empty() ? usage() : capture_sheet(output);
     if (!times.empty()) return output.empty() ? usage() : capture_frames(times, output, fps);
     if (frame_ms >= 0 && !output.empty()) return capture_frame(frame_ms, output, fps);

@@ -8,6 +8,7 @@ int capture_frame(double at_ms, const std::string& output, int fps);
 int capture_frames(const std::vector<double>& times, const std::string& folder, int fps);
 int capture_timeline(int fps);
 int capture_sheet(const std::string& output);
-int capture_bench();
+// With a chart path it also draws the frame times per part as a PNG.
+int capture_bench(const std::string& chart);
 // A video with sound of the show from from_ms to to_ms (to_ms < 0: the whole show).
 int capture_record(const std::string& output, int fps, double from_ms, double to_ms);

@@ -204,7 +204,7 @@ void render_clip_frame(int clip, int frame, std::vector<uint8_t>& rgb) {
     }
 }
 
-std::vector<EncodedFrame> encode_clip(int clip, int frames) {
+std::vector<EncodedFrame> encode_clip(int clip, int frames, int quant) {
     xvid_gbl_init_t gi{};
     gi.version = XVID_VERSION;
     xvid_global(nullptr, XVID_GBL_INIT, &gi, nullptr);
@@ -231,7 +231,7 @@ std::vector<EncodedFrame> encode_clip(int clip, int frames) {
         fr.input.plane[0] = rgb.data();
         fr.input.stride[0] = W * 3;
         fr.type = XVID_TYPE_AUTO;
-        fr.quant = 5;
+        fr.quant = quant;
         fr.bitstream = bits.data();
         fr.length = (int)bits.size();
         int n = xvid_encore(cr.handle, XVID_ENC_ENCODE, &fr, nullptr);
@@ -242,8 +242,21 @@ std::vector<EncodedFrame> encode_clip(int clip, int frames) {
     return out;
 }
 
+// The show's decoder reads each frame through a 20000-byte window, so every
+// frame must be smaller than that; a clip whose largest frame does not fit
+// is encoded again more coarsely. The detailed circuit pattern starts coarse.
+constexpr size_t max_frame_bytes = 18000;
+const int first_quant[4] = {5, 5, 12, 5};
+
 std::vector<uint8_t> make_clip(int clip) {
-    std::vector<EncodedFrame> frames = encode_clip(clip, clip_frame_count(clip));
+    std::vector<EncodedFrame> frames;
+    for (int quant = first_quant[clip];; quant += 3) {
+        frames = encode_clip(clip, clip_frame_count(clip), std::min(quant, 31));
+        size_t largest = 0;
+        for (const EncodedFrame& f : frames) largest = std::max(largest, f.data.size());
+        if (largest <= max_frame_bytes) break;
+        if (quant >= 31) throw std::runtime_error("databuilder: a clip frame does not fit the decoder's window");
+    }
     OgmMuxer mux;
     int v = mux.add_video_stream(0x5643 + clip, W, H);
     for (const EncodedFrame& f : frames) mux.add_frame(v, f.data.data(), f.data.size(), f.keyframe);

@@ -72,7 +72,7 @@ int clip_frame_count(int clip);
 void render_clip_frame(int clip, int frame, std::vector<uint8_t>& rgb);
 // MPEG-4 Part 2 frames of a clip with xvidcore; each with its keyframe flag.
 struct EncodedFrame { std::vector<uint8_t> data; bool keyframe; };
-std::vector<EncodedFrame> encode_clip(int clip, int frames);
+std::vector<EncodedFrame> encode_clip(int clip, int frames, int quant);
 std::vector<uint8_t> make_clip(int clip);
 
 // Geometry tables in the MeshTable format.
