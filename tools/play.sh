@@ -4,9 +4,12 @@
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 install_packages
 build_show
-if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${SDL_VIDEODRIVER:-}" ]; then
-    echo "vavurava-rive: no display (DISPLAY is not set); start one, e.g. run: xvfb-run -s '-screen 0 800x600x24' $0" >&2
-    exit 1
-fi
+here=$(pwd)
 cd "$build"
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${SDL_VIDEODRIVER:-}" ]; then
+    # No screen to play on: record the show with its sound instead.
+    echo "vavurava-rive: no display (DISPLAY is not set); recording the show to $here/vavurava-rive.ogm instead (for a window: xvfb-run -s '-screen 0 800x600x24' $0)" >&2
+    ./vavurava-capture -o "$here/vavurava-rive.ogm"
+    exit $?
+fi
 exec ./vavurava-rive
