@@ -12,13 +12,9 @@
 namespace {
 std::string run(const std::string& arguments) {
     std::string command = "cd " VAVURAVA_BUILD_DIR " && ./vavurava-capture " + arguments + " 2>/dev/null";
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-        EXPECT_EQ(pclose(pipe), 0) << command;
-    }
+    int status = 0;
+    std::string out = command_output(command, &status);
+    EXPECT_EQ(status, 0) << command;
     return out;
 }
 

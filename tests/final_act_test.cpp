@@ -435,6 +435,7 @@ TEST(FinaleSchedule, OneImageEveryTwoSecondsUntilEighteen) {
 }
 
 TEST(FinaleSchedule, FirstImageRisesWithoutTurningTheOthersTurn) {
+    ensure_gl_context();
     load_test_texture(1000, black);
     load_test_texture(10000, white);
     load_test_texture(4998, black);

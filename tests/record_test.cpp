@@ -10,17 +10,6 @@
 #include "tests/support.h"
 
 namespace {
-std::string output_of(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out;
-}
-
 bool record(const std::string& path) {
     const std::string command =
         "cd " VAVURAVA_BUILD_DIR " && ./vavurava-capture -o " + path + " --from 6000 --to 8000 2>/dev/null";
@@ -32,7 +21,7 @@ TEST(Recording, FfprobeReadsOneVideoAndOneAudioStreamOfTheRequestedLength) {
     if (std::system("command -v ffprobe >/dev/null") != 0) GTEST_SKIP() << "ffprobe is not installed";
     const std::string path = scratch_path("clip.ogm");
     ASSERT_TRUE(record(path));
-    const std::string streams = output_of("ffprobe -v error -show_entries stream=codec_type,duration -of csv=p=0 " + path);
+    const std::string streams = command_output("ffprobe -v error -show_entries stream=codec_type,duration -of csv=p=0 " + path);
     double video = -1, audio = -1;
     char type[16];
     double duration;

@@ -122,6 +122,21 @@ std::vector<uint8_t> make_jpeg(int width, int height, Rgb (*pixel)(int x, int y)
     return bytes;
 }
 
+std::string command_output(const std::string& command, int* status) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        if (status) *status = -1;
+        return out;
+    }
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+    const int result = pclose(pipe);
+    if (status) *status = result;
+    return out;
+}
+
 void set_virtual_clock_ms(double ms) {
     virtual_microseconds.store(static_cast<uint64_t>(ms * 1000.0 + 0.5));
     platform_install_virtual_counter(test_counter, 1000000);

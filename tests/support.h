@@ -25,5 +25,8 @@ Rgb read_pixel(int x, int y);
 std::vector<uint8_t> make_jpeg(int width, int height, Rgb (*pixel)(int x, int y), int components = 3,
                                int quality = 95);
 
+// Runs a shell command and returns what it printed; *status gets its exit status.
+std::string command_output(const std::string& command, int* status = nullptr);
+
 // Installs a virtual counter whose value the test sets directly (ms).
 void set_virtual_clock_ms(double ms);
