@@ -3,6 +3,8 @@
 // the Vorbis stream beside it with its three header packets.
 #include "video_writer.h"
 
+#include "ogm_mux.h"
+
 #include <ogg/ogg.h>
 #include <vorbis/vorbisenc.h>
 #include <xvid.h>
@@ -28,10 +30,6 @@ struct Writer {
     bool failed = false;
 } w;
 
-void put_le(std::vector<uint8_t>& out, uint64_t value, int bytes) {
-    for (int k = 0; k < bytes; ++k) out.push_back(static_cast<uint8_t>(value >> (8 * k)));
-}
-
 void write_page(const ogg_page& page) {
     if (std::fwrite(page.header, 1, page.header_len, w.file) != static_cast<size_t>(page.header_len) ||
         std::fwrite(page.body, 1, page.body_len, w.file) != static_cast<size_t>(page.body_len))
@@ -53,33 +51,6 @@ void packet_in(ogg_stream_state* stream, std::vector<uint8_t>& bytes, int64_t gr
     packet.granulepos = granule;
     packet.packetno = number;
     ogg_stream_packetin(stream, &packet);
-}
-
-std::vector<uint8_t> video_header() {
-    std::vector<uint8_t> h = {0x01};
-    const char type[8] = {'v', 'i', 'd', 'e', 'o', 0, 0, 0};
-    h.insert(h.end(), type, type + 8);
-    h.insert(h.end(), {'X', 'V', 'I', 'D'});
-    put_le(h, 52, 4);                                // header size
-    put_le(h, 10000000ull / w.fps, 8);               // time unit, 100 ns per frame
-    put_le(h, 1, 8);                                 // samples per unit
-    put_le(h, 1, 4);                                 // default length
-    put_le(h, static_cast<uint64_t>(w.width) * w.height * 3, 4); // buffer size
-    put_le(h, 24, 2);                                // bits per sample
-    put_le(h, 0, 2);
-    put_le(h, static_cast<uint64_t>(w.width), 4);
-    put_le(h, static_cast<uint64_t>(w.height), 4);
-    return h;
-}
-
-std::vector<uint8_t> comment_packet() {
-    std::vector<uint8_t> c = {0x03, 'v', 'o', 'r', 'b', 'i', 's'};
-    const char vendor[] = "vavurava-capture";
-    put_le(c, sizeof vendor - 1, 4);
-    c.insert(c.end(), vendor, vendor + sizeof vendor - 1);
-    put_le(c, 0, 4);
-    c.push_back(1);
-    return c;
 }
 
 void encode_audio_blocks() {
@@ -126,14 +97,15 @@ bool video_writer_open(const std::string& path, int width, int height, int fps, 
     vorbis_block_init(&w.dsp, &w.block);
 
     // Both beginning-of-stream pages come first, then the other headers.
-    std::vector<uint8_t> header = video_header();
+    std::vector<uint8_t> header =
+        databuild::ogm_video_header(width, height, 10000000 / fps, 1, "XVID"); // 100 ns units
     packet_in(&w.video, header, 0, true, false, 0);
     drain(&w.video, true);
     ogg_packet ident, comments, codebooks;
     vorbis_analysis_headerout(&w.dsp, &w.comment, &ident, &comments, &codebooks);
     ogg_stream_packetin(&w.audio, &ident);
     drain(&w.audio, true);
-    std::vector<uint8_t> comment = comment_packet();
+    std::vector<uint8_t> comment = databuild::ogm_comment_packet("vavurava-capture");
     packet_in(&w.video, comment, 0, false, false, 1);
     drain(&w.video, true);
     ogg_stream_packetin(&w.audio, &comments);
