@@ -14,6 +14,7 @@
 
 #include "runtime/demo.h"
 #include "tests/support.h"
+#include "xvid_encoder.h"
 #include "video/clip.h"
 #include "video/clip_decoder.h"
 #include "video/ogm_packet.h"
@@ -119,42 +120,20 @@ Bytes two_tone_picture(int width, int height, Rgb top, Rgb bottom) {
     return bgr;
 }
 
-// MPEG-4 frames from xvidcore's encoder, no B-frames; the first carries the
-// stream headers. Each frame is the two-tone picture with its halves
-// brightened by frame number when `moving`.
+// MPEG-4 frames of the two-tone picture from the project's encoder; the
+// first is a keyframe and carries the stream headers.
 std::vector<Bytes> encode_frames(int width, int height, int count, Rgb top, Rgb bottom) {
-    init_video_decoding();
-    xvid_enc_create_t create;
-    std::memset(&create, 0, sizeof create);
-    create.version = XVID_VERSION;
-    create.profile = XVID_PROFILE_AS_L4;
-    create.width = width;
-    create.height = height;
-    create.fincr = 1;
-    create.fbase = 25;
-    create.max_key_interval = 250;
-    create.max_bframes = 0;
+    databuild::XvidSettings settings;
+    settings.width = width;
+    settings.height = height;
+    databuild::XvidEncoder encoder(settings);
     std::vector<Bytes> frames;
-    if (xvid_encore(nullptr, XVID_ENC_CREATE, &create, nullptr) < 0) return frames;
-    Bytes out(static_cast<size_t>(width) * height * 6 + 65536);
+    const Bytes picture = two_tone_picture(width, height, top, bottom);
     for (int n = 0; n < count; ++n) {
-        Bytes picture = two_tone_picture(width, height, top, bottom);
-        xvid_enc_frame_t frame;
-        std::memset(&frame, 0, sizeof frame);
-        frame.version = XVID_VERSION;
-        frame.vop_flags = XVID_VOP_HALFPEL;
-        frame.input.csp = XVID_CSP_BGR;
-        frame.input.plane[0] = picture.data();
-        frame.input.stride[0] = width * 3;
-        frame.type = n == 0 ? XVID_TYPE_IVOP : XVID_TYPE_AUTO;
-        frame.quant = 3;
-        frame.bitstream = out.data();
-        frame.length = static_cast<int>(out.size());
-        const int written = xvid_encore(create.handle, XVID_ENC_ENCODE, &frame, nullptr);
-        if (written <= 0) break;
-        frames.emplace_back(out.begin(), out.begin() + written);
+        const size_t written = encoder.encode(picture.data(), XVID_CSP_BGR, 3, n == 0);
+        if (written == 0) break;
+        frames.emplace_back(encoder.bitstream(), encoder.bitstream() + written);
     }
-    xvid_encore(create.handle, XVID_ENC_DESTROY, nullptr, nullptr);
     return frames;
 }
 

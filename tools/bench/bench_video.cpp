@@ -2,18 +2,16 @@
 // upload) and a whole video-part frame, as medians over many frames; also
 // prints a hash of the rendered frames so a faster path can prove it draws
 // the same pictures. Usage: bench_video [clip.ogm] (default dats/scene03.ogm,
-// else a clip encoded here).
+// else the same clip made here by the data builder).
 #include <GL/gl.h>
-#include <ogg/ogg.h>
-#include <xvid.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "databuild.h"
 #include "platform/platform.h"
 #include "runtime/demo.h"
 #include "scenes/parts.h"
@@ -26,92 +24,6 @@ using Bytes = std::vector<uint8_t>;
 uint64_t virtual_us;
 uint64_t bench_counter() { return virtual_us; }
 void set_clock_ms(double ms) { virtual_us = static_cast<uint64_t>(ms * 1000.0 + 0.5); }
-
-void put_le(Bytes& out, uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
-
-void put_page_packet(ogg_stream_state* stream, Bytes& out, Bytes bytes, bool first, bool last, int64_t number) {
-    ogg_packet packet;
-    std::memset(&packet, 0, sizeof packet);
-    packet.packet = bytes.data();
-    packet.bytes = static_cast<long>(bytes.size());
-    packet.b_o_s = first;
-    packet.e_o_s = last;
-    packet.granulepos = number;
-    packet.packetno = number;
-    ogg_stream_packetin(stream, &packet);
-    ogg_page page;
-    while (ogg_stream_flush(stream, &page)) {
-        out.insert(out.end(), page.header, page.header + page.header_len);
-        out.insert(out.end(), page.body, page.body + page.body_len);
-    }
-}
-
-// 200 frames of 512 x 256 moving colour bands at 25 frames a second.
-Bytes encode_bench_clip() {
-    const int width = 512, height = 256, count = 200;
-    init_video_decoding();
-    xvid_enc_create_t create;
-    std::memset(&create, 0, sizeof create);
-    create.version = XVID_VERSION;
-    create.profile = XVID_PROFILE_AS_L4;
-    create.width = width;
-    create.height = height;
-    create.fincr = 1;
-    create.fbase = 25;
-    create.max_key_interval = 250;
-    xvid_encore(nullptr, XVID_ENC_CREATE, &create, nullptr);
-
-    ogg_stream_state stream;
-    ogg_stream_init(&stream, 1);
-    Bytes file;
-    Bytes header(13, 0);
-    header[0] = 0x01;
-    std::memcpy(&header[1], "video", 5);
-    std::memcpy(&header[9], "XVID", 4);
-    put_le(header, 56, 4);
-    put_le(header, 400000, 8);
-    put_le(header, 10000000, 8);
-    put_le(header, 1, 4);
-    put_le(header, 1 << 20, 4);
-    put_le(header, 0, 4);
-    put_le(header, width, 4);
-    put_le(header, height, 4);
-    put_page_packet(&stream, file, header, true, false, 0);
-    put_page_packet(&stream, file, Bytes(5, 0x03), false, false, 1);
-
-    Bytes picture(static_cast<size_t>(width) * height * 3);
-    Bytes out(static_cast<size_t>(width) * height * 6);
-    for (int n = 0; n < count; ++n) {
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                uint8_t* p = &picture[(static_cast<size_t>(y) * width + x) * 3];
-                p[0] = static_cast<uint8_t>(128 + 100 * std::sin((x + 3 * n) * 0.05));
-                p[1] = static_cast<uint8_t>(128 + 100 * std::sin((y + 2 * n) * 0.07));
-                p[2] = static_cast<uint8_t>((x ^ y) + n);
-            }
-        xvid_enc_frame_t frame;
-        std::memset(&frame, 0, sizeof frame);
-        frame.version = XVID_VERSION;
-        frame.vop_flags = XVID_VOP_HALFPEL;
-        frame.input.csp = XVID_CSP_BGR;
-        frame.input.plane[0] = picture.data();
-        frame.input.stride[0] = width * 3;
-        frame.quant = 4;
-        frame.bitstream = out.data();
-        frame.length = static_cast<int>(out.size());
-        const int written = xvid_encore(create.handle, XVID_ENC_ENCODE, &frame, nullptr);
-        Bytes packet(2 + static_cast<size_t>(std::max(written, 0)));
-        packet[0] = 0x48;
-        packet[1] = 1;
-        std::copy(out.begin(), out.begin() + static_cast<long>(packet.size() - 2), packet.begin() + 2);
-        put_page_packet(&stream, file, packet, false, n + 1 == count, n + 2);
-    }
-    xvid_encore(create.handle, XVID_ENC_DESTROY, nullptr, nullptr);
-    ogg_stream_clear(&stream);
-    return file;
-}
 
 void solid_texture(GLuint id, uint8_t r, uint8_t g, uint8_t b) {
     std::vector<uint8_t> pixels(256 * 256 * 3);
@@ -152,7 +64,7 @@ int main(int argc, char** argv) {
             path = "dats/scene03.ogm";
         }
     }
-    const Bytes encoded = path ? Bytes() : encode_bench_clip();
+    const Bytes encoded = path ? Bytes() : databuild::make_clip(0);
     video_frame_buffer = new uint8_t[work_buffer_bytes]();
     if (!platform_create_window("Vavurava Rive", 800, 600)) {
         std::fprintf(stderr, "bench_video: %s\n", platform_error());

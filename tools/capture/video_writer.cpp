@@ -4,6 +4,7 @@
 #include "video_writer.h"
 
 #include "ogm_mux.h"
+#include "xvid_encoder.h"
 
 #include <ogg/ogg.h>
 #include <vorbis/vorbisenc.h>
@@ -11,14 +12,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <memory>
 #include <vector>
 
 namespace {
 struct Writer {
     std::FILE* file = nullptr;
     int width = 0, height = 0, fps = 0, channels = 0;
-    void* encoder = nullptr;
-    std::vector<uint8_t> bitstream;
+    std::unique_ptr<databuild::XvidEncoder> encoder;
     ogg_stream_state video, audio;
     vorbis_info info;
     vorbis_comment comment;
@@ -71,22 +73,17 @@ bool video_writer_open(const std::string& path, int width, int height, int fps, 
         std::fprintf(stderr, "capture: %s: cannot write\n", path.c_str());
         return false;
     }
-    xvid_gbl_init_t init = {};
-    init.version = XVID_VERSION;
-    xvid_global(nullptr, XVID_GBL_INIT, &init, nullptr);
-    xvid_enc_create_t create = {};
-    create.version = XVID_VERSION;
-    create.width = width;
-    create.height = height;
-    create.fincr = 1;
-    create.fbase = fps;
-    create.max_key_interval = fps * 4;
-    if (xvid_encore(nullptr, XVID_ENC_CREATE, &create, nullptr) < 0) {
-        std::fprintf(stderr, "capture: %s: the MPEG-4 encoder cannot start\n", path.c_str());
+    databuild::XvidSettings settings;
+    settings.width = width;
+    settings.height = height;
+    settings.fps = fps;
+    settings.max_key_interval = fps * 4;
+    try {
+        w.encoder = std::make_unique<databuild::XvidEncoder>(settings);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "capture: %s: %s\n", path.c_str(), e.what());
         return false;
     }
-    w.encoder = create.handle;
-    w.bitstream.resize(static_cast<size_t>(width) * height * 4);
 
     ogg_stream_init(&w.video, 1);
     ogg_stream_init(&w.audio, 2);
@@ -115,23 +112,16 @@ bool video_writer_open(const std::string& path, int width, int height, int fps, 
 }
 
 bool video_writer_add_frame(const uint8_t* rows) {
-    xvid_enc_frame_t frame = {};
-    frame.version = XVID_VERSION;
-    frame.bitstream = w.bitstream.data();
-    frame.length = static_cast<int>(w.bitstream.size());
-    frame.input.csp = XVID_CSP_RGB;
-    frame.input.plane[0] = const_cast<uint8_t*>(rows);
-    frame.input.stride[0] = w.width * 3;
-    frame.type = XVID_TYPE_AUTO;
-    frame.quant = 4;
-    frame.vop_flags = XVID_VOP_HALFPEL;
-    xvid_enc_stats_t stats = {};
-    stats.version = XVID_VERSION;
-    int bytes = xvid_encore(w.encoder, XVID_ENC_ENCODE, &frame, &stats);
-    if (bytes < 0) return false;
+    size_t bytes = 0;
+    try {
+        bytes = w.encoder->encode(rows, XVID_CSP_RGB, 4);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "capture: %s\n", e.what());
+        return false;
+    }
     // A frame the encoder holds back still takes its place in time.
-    std::vector<uint8_t> packet = {static_cast<uint8_t>(0x40 | ((frame.out_flags & XVID_KEYFRAME) ? 0x08 : 0)), 1};
-    packet.insert(packet.end(), w.bitstream.begin(), w.bitstream.begin() + bytes);
+    std::vector<uint8_t> packet = {static_cast<uint8_t>(0x40 | (w.encoder->keyframe() ? 0x08 : 0)), 1};
+    packet.insert(packet.end(), w.encoder->bitstream(), w.encoder->bitstream() + bytes);
     if (w.frames > 0) packet_in(&w.video, w.pending, w.frames - 1, false, false, w.frames + 1);
     w.pending = packet;
     ++w.frames;
@@ -156,7 +146,7 @@ bool video_writer_close() {
     encode_audio_blocks();
     drain(&w.video, true);
     drain(&w.audio, true);
-    xvid_encore(w.encoder, XVID_ENC_DESTROY, nullptr, nullptr);
+    w.encoder.reset();
     vorbis_block_clear(&w.block);
     vorbis_dsp_clear(&w.dsp);
     vorbis_comment_clear(&w.comment);

@@ -3,6 +3,7 @@
 // with xvidcore and muxed into an OGM file.
 #include "databuild.h"
 #include "ogm_mux.h"
+#include "xvid_encoder.h"
 
 #include <xvid.h>
 
@@ -205,40 +206,19 @@ void render_clip_frame(int clip, int frame, std::vector<uint8_t>& rgb) {
 }
 
 std::vector<EncodedFrame> encode_clip(int clip, int frames, int quant) {
-    xvid_gbl_init_t gi{};
-    gi.version = XVID_VERSION;
-    xvid_global(nullptr, XVID_GBL_INIT, &gi, nullptr);
-    xvid_enc_create_t cr{};
-    cr.version = XVID_VERSION;
-    cr.width = W;
-    cr.height = H;
-    cr.fincr = 1;
-    cr.fbase = 25;
-    cr.max_key_interval = 100;
-    cr.max_bframes = 0;
-    cr.num_threads = 1;  // a single thread keeps the bitstream the same on every run
-    if (xvid_encore(nullptr, XVID_ENC_CREATE, &cr, nullptr) < 0)
-        throw std::runtime_error("databuilder: xvidcore: cannot create the encoder");
-    std::vector<uint8_t> rgb, bits((size_t)W * H * 3);
+    XvidSettings settings;
+    settings.width = W;
+    settings.height = H;
+    settings.max_key_interval = 100;
+    settings.motion = XVID_ME_HALFPELREFINE16;
+    XvidEncoder encoder(settings);
+    std::vector<uint8_t> rgb;
     std::vector<EncodedFrame> out;
     for (int f = 0; f < frames; ++f) {
         render_clip_frame(clip, f, rgb);
-        xvid_enc_frame_t fr{};
-        fr.version = XVID_VERSION;
-        fr.vop_flags = XVID_VOP_HALFPEL;
-        fr.motion = XVID_ME_HALFPELREFINE16;
-        fr.input.csp = XVID_CSP_RGB;
-        fr.input.plane[0] = rgb.data();
-        fr.input.stride[0] = W * 3;
-        fr.type = XVID_TYPE_AUTO;
-        fr.quant = quant;
-        fr.bitstream = bits.data();
-        fr.length = (int)bits.size();
-        int n = xvid_encore(cr.handle, XVID_ENC_ENCODE, &fr, nullptr);
-        if (n < 0) throw std::runtime_error("databuilder: xvidcore: frame encoding failed");
-        out.push_back({std::vector<uint8_t>(bits.begin(), bits.begin() + n), (fr.out_flags & XVID_KEYFRAME) != 0});
+        const size_t n = encoder.encode(rgb.data(), XVID_CSP_RGB, quant);
+        out.push_back({std::vector<uint8_t>(encoder.bitstream(), encoder.bitstream() + n), encoder.keyframe()});
     }
-    xvid_encore(cr.handle, XVID_ENC_DESTROY, nullptr, nullptr);
     return out;
 }
 
