@@ -21,6 +21,7 @@
 #include "audio/music_state.h"
 #include "platform/wave_out.h"
 #include "tests/support.h"
+#include "databuild.h"
 
 namespace {
 struct Tone {
@@ -33,70 +34,20 @@ struct Tone {
 // Bytes of the header pages of the last file encode_tone made.
 size_t header_bytes;
 
-// Encodes a tone (a different pitch per channel) with libvorbisenc.
+// Encodes a tone (a different pitch per channel) with the data builder's encoder.
 std::vector<uint8_t> encode_tone(const Tone& tone) {
-    vorbis_info vi;
-    vorbis_info_init(&vi);
-    EXPECT_EQ(vorbis_encode_init_vbr(&vi, tone.channels, tone.rate, 0.1f), 0);
-    vorbis_comment vc;
-    vorbis_comment_init(&vc);
-    vorbis_dsp_state vd;
-    vorbis_analysis_init(&vd, &vi);
-    vorbis_block vb;
-    vorbis_block_init(&vd, &vb);
-    ogg_stream_state os;
-    ogg_stream_init(&os, 1234);
-    std::vector<uint8_t> out;
-    auto append = [&out](const ogg_page& page) {
-        out.insert(out.end(), page.header, page.header + page.header_len);
-        out.insert(out.end(), page.body, page.body + page.body_len);
-    };
-    ogg_packet header, comment, code;
-    vorbis_analysis_headerout(&vd, &vc, &header, &comment, &code);
-    ogg_stream_packetin(&os, &header);
-    ogg_stream_packetin(&os, &comment);
-    ogg_stream_packetin(&os, &code);
-    ogg_page page;
-    while (ogg_stream_flush(&os, &page)) append(page);
-    header_bytes = out.size();
-
     const long total = static_cast<long>(tone.seconds * tone.rate);
-    long done = 0;
-    bool finished = false;
-    while (!finished) {
-        const long count = total - done < 1024 ? total - done : 1024;
-        if (count > 0) {
-            float** buffer = vorbis_analysis_buffer(&vd, static_cast<int>(count));
-            for (long i = 0; i < count; ++i)
-                for (int c = 0; c < tone.channels; ++c)
-                    buffer[c][i] = static_cast<float>(
-                        0.5 * std::sin(2.0 * 3.1415926536 * (220.0 * (c + 1)) * (done + i) / tone.rate));
-            vorbis_analysis_wrote(&vd, static_cast<int>(count));
-            done += count;
-        } else {
-            vorbis_analysis_wrote(&vd, 0);
-        }
-        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
-            vorbis_analysis(&vb, nullptr);
-            vorbis_bitrate_addblock(&vb);
-            ogg_packet packet;
-            while (vorbis_bitrate_flushpacket(&vd, &packet)) {
-                ogg_stream_packetin(&os, &packet);
-                for (;;) {
-                    const int got = tone.page_per_packet ? ogg_stream_flush(&os, &page) : ogg_stream_pageout(&os, &page);
-                    if (!got) break;
-                    append(page);
-                    if (ogg_page_eos(&page)) finished = true;
-                }
-            }
-        }
-    }
-    ogg_stream_clear(&os);
-    vorbis_block_clear(&vb);
-    vorbis_dsp_clear(&vd);
-    vorbis_comment_clear(&vc);
-    vorbis_info_clear(&vi);
-    return out;
+    std::vector<float> samples(static_cast<size_t>(total) * tone.channels);
+    for (long i = 0; i < total; ++i)
+        for (int c = 0; c < tone.channels; ++c)
+            samples[static_cast<size_t>(i) * tone.channels + c] =
+                static_cast<float>(0.5 * std::sin(2.0 * 3.1415926536 * (220.0 * (c + 1)) * i / tone.rate));
+    databuild::VorbisStream stream;
+    stream.channels = tone.channels;
+    stream.rate = tone.rate;
+    stream.serial = 1234;
+    stream.page_per_packet = tone.page_per_packet;
+    return databuild::encode_vorbis(samples, stream, &header_bytes);
 }
 
 struct PageSpan {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace databuild {
@@ -64,7 +65,22 @@ std::vector<uint8_t> make_image(const std::string& name);
 constexpr int music_rate = 44100;
 constexpr double music_seconds = 216.0;
 std::vector<float> synthesise_music();
+// The track's own file: stereo at `rate`, with its title and artist tags.
 std::vector<uint8_t> encode_vorbis(const std::vector<float>& stereo, int rate, float quality);
+
+// Any Ogg Vorbis stream (the track, and the tests' tones): interleaved samples
+// in -1..1, the three header packets on pages of their own, then audio pages,
+// the last one marked end-of-stream. *header_bytes gets the header pages' size.
+struct VorbisStream {
+    int channels = 2;
+    int rate = 44100;
+    float quality = 0.1f;
+    int serial = 0x5a4144;
+    std::vector<std::pair<std::string, std::string>> tags;
+    bool page_per_packet = false;  // flush a page after every audio packet
+};
+std::vector<uint8_t> encode_vorbis(const std::vector<float>& interleaved, const VorbisStream& stream,
+                                   size_t* header_bytes = nullptr);
 
 // Clips: the picture of frame n of clip k (0..3) as packed RGB, 640x480, top row first.
 constexpr int clip_width = 640, clip_height = 480;
