@@ -7,6 +7,8 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <set>
+#include <string>
 #include <vector>
 
 // jpeglib.h needs FILE and size_t declared first.
@@ -23,7 +25,14 @@ struct JpegError {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
     char reason[JMSG_LENGTH_MAX];
+    // The first warning (damaged or missing data the library works around).
+    char warning[JMSG_LENGTH_MAX];
 };
+
+// Files already reported: the room loads some textures several times, and a
+// bad file is named once.
+std::set<std::string> reported_files;
+bool already_reported(const char* what) { return !reported_files.insert(what).second; }
 
 void jpeg_error_exit(j_common_ptr info) {
     JpegError* error = reinterpret_cast<JpegError*>(info->err);
@@ -31,7 +40,10 @@ void jpeg_error_exit(j_common_ptr info) {
     std::longjmp(error->jump, 1);
 }
 
-void jpeg_quiet(j_common_ptr, int) {}
+void jpeg_quiet(j_common_ptr info, int level) {
+    JpegError* error = reinterpret_cast<JpegError*>(info->err);
+    if (level < 0 && error->warning[0] == 0) info->err->format_message(info, error->warning);
+}
 
 // Packs a decoded scanline as RGB. Adobe CMYK files store inverted values.
 void scanline_to_rgb(const uint8_t* in, int components, bool cmyk, int width, uint8_t* out) {
@@ -64,10 +76,11 @@ int32_t load_image_from_memory(const uint8_t* bytes, size_t size, int32_t textur
     info.err = jpeg_std_error(&error.manager);
     error.manager.error_exit = jpeg_error_exit;
     error.manager.emit_message = jpeg_quiet;
+    error.warning[0] = 0;
     const int32_t old_width = image_width;
     const int32_t old_height = image_height;
     if (setjmp(error.jump)) {
-        std::fprintf(stderr, "images: %s: %s\n", what, error.reason);
+        if (!already_reported(what)) std::fprintf(stderr, "images: %s: %s\n", what, error.reason);
         jpeg_destroy_decompress(&info);
         image_width = old_width;
         image_height = old_height;
@@ -83,7 +96,8 @@ int32_t load_image_from_memory(const uint8_t* bytes, size_t size, int32_t textur
     jpeg_calc_output_dimensions(&info);
     const uint64_t rgb_bytes = static_cast<uint64_t>(info.output_width) * info.output_height * 3;
     if (rgb_bytes > static_cast<uint64_t>(work_buffer_bytes)) {
-        std::fprintf(stderr, "images: %s: %ux%u is %llu bytes as RGB, more than the %d-byte image buffer\n",
+        if (!already_reported(what))
+            std::fprintf(stderr, "images: %s: %ux%u is %llu bytes as RGB, more than the %d-byte image buffer\n",
                      what, info.output_width, info.output_height,
                      static_cast<unsigned long long>(rgb_bytes), work_buffer_bytes);
         jpeg_destroy_decompress(&info);
@@ -108,6 +122,8 @@ int32_t load_image_from_memory(const uint8_t* bytes, size_t size, int32_t textur
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
+    if (error.warning[0] && !already_reported(what))
+        std::fprintf(stderr, "images: %s: %s; the picture is kept as far as it decoded\n", what, error.warning);
     if (texture_id <= 0) return 1;
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture_id));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -123,12 +139,12 @@ int32_t load_image_from_memory(const uint8_t* bytes, size_t size, int32_t textur
 int32_t load_image(const char* path, int32_t texture_id) {
     char name[jpeg_name_bytes];
     if (!jpeg_name(path, name)) {
-        std::fprintf(stderr, "images: %s: name too long\n", path);
+        if (!already_reported(path)) std::fprintf(stderr, "images: %s: name too long\n", path);
         return 0;
     }
     std::FILE* file = std::fopen(name, "rb");
     if (!file) {
-        std::fprintf(stderr, "can't open %s\n", path);
+        if (!already_reported(name)) std::fprintf(stderr, "can't open %s\n", path);
         return 0;
     }
     std::vector<uint8_t> bytes;
@@ -138,7 +154,7 @@ int32_t load_image(const char* path, int32_t texture_id) {
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) {
-        std::fprintf(stderr, "images: %s: read error\n", name);
+        if (!already_reported(name)) std::fprintf(stderr, "images: %s: read error\n", name);
         return 0;
     }
     return load_image_from_memory(bytes.data(), bytes.size(), texture_id, name);
