@@ -51,6 +51,7 @@ bool read_music_stream(MusicRead read, void* source, const char* what) {
     stream_exhausted = false;
     music_pages_read = 0;
     bool end_seen = false;
+    int damaged_spans = 0;
     while (!end_seen) {
         char* into = ogg_sync_buffer(&music_sync, 4096);
         bool failed = false;
@@ -66,7 +67,14 @@ bool read_music_stream(MusicRead read, void* source, const char* what) {
         }
         ogg_sync_wrote(&music_sync, static_cast<long>(count));
         ogg_page page;
-        while (ogg_sync_pageout(&music_sync, &page) > 0) {
+        int paged;
+        while ((paged = ogg_sync_pageout(&music_sync, &page)) != 0) {
+            // Bytes that are not a whole page with a good checksum are
+            // skipped; the pages after them are still read.
+            if (paged < 0) {
+                ++damaged_spans;
+                continue;
+            }
             // Only the first logical stream is read: a later beginning (a
             // chained or multiplexed file) would otherwise throw away what
             // was read so far.
@@ -79,6 +87,9 @@ bool read_music_stream(MusicRead read, void* source, const char* what) {
             if (stream_made && ogg_stream_pagein(&music_stream, &page) == 0) ++music_pages_read;
         }
     }
+    if (damaged_spans > 0)
+        std::fprintf(stderr, "audio: %s: %d damaged stretch%s of data skipped; the music plays with gaps\n", what,
+                     damaged_spans, damaged_spans == 1 ? "" : "es");
     return true;
 }
 
