@@ -138,6 +138,7 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
     uint32_t fill = 0;
     size_t offset = 0;
     bool last_chunk = false;
+    int damaged_spans = 0;
 
     while (!last_chunk && problem.empty()) {
         if (offset >= size) {
@@ -151,7 +152,14 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
         offset += count;
 
         ogg_page page;
-        while (problem.empty() && ogg_sync_pageout(&sync, &page) > 0) {
+        int paged;
+        while (problem.empty() && (paged = ogg_sync_pageout(&sync, &page)) != 0) {
+            // Bytes that are not a whole page with a good checksum are
+            // skipped; the pages after them are still read.
+            if (paged < 0) {
+                ++damaged_spans;
+                continue;
+            }
             if (ogg_page_bos(&page)) {
                 const int serial = ogg_page_serialno(&page);
                 ogg_stream_state probe;
@@ -207,6 +215,9 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
         make_empty_clip(clip, what, problem);
         return;
     }
+    if (damaged_spans > 0)
+        std::fprintf(stderr, "video: %s: %d damaged stretch%s of data skipped; the clip plays what was read\n", what,
+                     damaged_spans, damaged_spans == 1 ? "" : "es");
     set_clip_data(clip, gathered.data(), fill);
 }
 
