@@ -33,7 +33,12 @@ void put_vertex(float* positions, float* texcoords, int v, int x, int y, float z
     texcoords[3 * v + 1] = t;
 }
 
-void draw_title_quads() {
+// Drawn after the surface, with the depth test on and depth writes off: the
+// surface is nearer everywhere (its depth lies in front of z = -80), so the
+// title fragments it covers are rejected before they are shaded instead of
+// being painted over. The uncovered pixels get exactly what they always got.
+void draw_title_quads(GLint shade_model) {
+    glShadeModel(static_cast<GLenum>(shade_model));
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     set_perspective(45, 1, 1, 500);
@@ -45,7 +50,9 @@ void draw_title_quads() {
     glBindTexture(GL_TEXTURE_2D, 3002);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_COLOR, GL_ONE);
-    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_FALSE);
 
     const double q = (demo_clock() - part_start_time) / 2000.0;
     for (int k = 0; k < 5; ++k) {
@@ -70,6 +77,25 @@ void draw_title_quads() {
         glPopMatrix();
         glMatrixMode(GL_MODELVIEW);
     }
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LEQUAL);
+    glDisable(GL_DEPTH_TEST);
+}
+
+double surface_fov(float a) { return 45.0 + 30.0 * std::sin(a / 3.0); }
+
+// The state the surface leaves for the scroller, as it was before the
+// titles moved behind it.
+void restore_surface_state(float a) {
+    glEnable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glEnable(GL_CULL_FACE);
+    glShadeModel(GL_FLAT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    set_perspective(surface_fov(a), 1, 1, 500);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
 }
 
 void draw_surface(float a) {
@@ -80,9 +106,15 @@ void draw_surface(float a) {
     glEnable(GL_NORMALIZE);
     glColor4f(1, 1, 1, 1);
     glShadeModel(GL_FLAT);
+    // Painted in order as without a depth test, but leaving its depth for
+    // the titles drawn behind it.
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_ALWAYS);
+    glDepthMask(GL_TRUE);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    set_perspective(45.0 + 30.0 * std::sin(a / 3.0), 1, 1, 500);
+    set_perspective(surface_fov(a), 1, 1, 500);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 
@@ -221,8 +253,12 @@ void draw_part_9() {
     glDisable(GL_LIGHT2);
 
     build_ripple_surface(c, w, h, ripple_positions, ripple_texcoords, ripple_normals);
-    draw_title_quads();
+    // The titles are drawn under the shade model the frame began with.
+    GLint shade_model = GL_SMOOTH;
+    glGetIntegerv(GL_SHADE_MODEL, &shade_model);
     draw_surface(a);
+    draw_title_quads(shade_model);
+    restore_surface_state(a);
 
     // The scroller is still drawn in the frame of the hand-over.
     if (demo_clock() - part_start_time > part_9_length_ms) enter_part_100();

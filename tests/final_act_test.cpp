@@ -13,6 +13,7 @@
 #include "runtime/demo.h"
 #include "runtime/images.h"
 #include "runtime/ranrot.h"
+#include "runtime/view.h"
 #include "scenes/part_100.h"
 #include "scenes/part_9.h"
 #include "scenes/parts.h"
@@ -211,6 +212,42 @@ TEST(PartNine, ContinuesAtExactlyFifteenSecondsAndHandsOverJustAfter) {
     EXPECT_EQ(current_part, 100);
     EXPECT_EQ(part_start_time, 115000.5);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// The titles are drawn behind the surface with the depth test; the frame
+// must still end in the state the surface used to leave.
+TEST(PartNine, TitlesBehindTheSurfaceLeaveTheSurfaceStateForTheScroller) {
+    ensure_gl_context();
+    std::memset(&video_clips[3], 0, sizeof video_clips[3]);
+    set_virtual_clock_ms(100000);
+    demo_start_time = 0;
+    enter_part_9();
+    glShadeModel(GL_SMOOTH);
+    set_virtual_clock_ms(104000);
+    draw_part_9();
+    ASSERT_EQ(current_part, 9);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    GLint depth_func = 0, shade = 0;
+    GLboolean depth_mask = GL_FALSE;
+    glGetIntegerv(GL_DEPTH_FUNC, &depth_func);
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depth_mask);
+    glGetIntegerv(GL_SHADE_MODEL, &shade);
+    EXPECT_EQ(depth_func, GL_LEQUAL);
+    EXPECT_EQ(depth_mask, GL_TRUE);
+    EXPECT_EQ(shade, GL_FLAT);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    float projection[16], expected[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    const float a = static_cast<float>(104000.0 * 3.1415926536 / 2000.0);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    set_perspective(45.0 + 30.0 * std::sin(a / 3.0), 1, 1, 500);
+    glGetFloatv(GL_PROJECTION_MATRIX, expected);
+    glMatrixMode(GL_MODELVIEW);
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(projection[k], expected[k]) << k;
 }
 
 // --- finale: sparks --------------------------------------------------------
