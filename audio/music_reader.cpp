@@ -16,6 +16,7 @@ const char* music_name = "";
 namespace {
 ogg_sync_state music_sync;
 bool sync_made, stream_made, info_made, decoder_made;
+int skipped_spans;
 
 void report(const char* what, const char* problem) {
     std::fprintf(stderr, "audio: %s: %s; the show runs without music\n", what, problem);
@@ -87,9 +88,8 @@ bool read_music_stream(MusicRead read, void* source, const char* what) {
             if (stream_made && ogg_stream_pagein(&music_stream, &page) == 0) ++music_pages_read;
         }
     }
-    if (damaged_spans > 0)
-        std::fprintf(stderr, "audio: %s: %d damaged stretch%s of data skipped; the music plays with gaps\n", what,
-                     damaged_spans, damaged_spans == 1 ? "" : "es");
+    // Told once the headers are read: a file refused there is named once.
+    skipped_spans = damaged_spans;
     return true;
 }
 
@@ -140,5 +140,8 @@ bool read_music_headers(const char* what) {
     }
     vorbis_block_init(&music_dsp, &music_block);
     decoder_made = true;
+    if (skipped_spans > 0)
+        std::fprintf(stderr, "audio: %s: %d damaged stretch%s of data skipped; the music plays with gaps\n", what,
+                     skipped_spans, skipped_spans == 1 ? "" : "es");
     return true;
 }
