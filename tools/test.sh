@@ -11,5 +11,6 @@ ctest --output-on-failure -j"$(nproc)" --timeout 600 | tee ctest.log
 status=${PIPESTATUS[0]}
 passed=$(grep -c ' Passed ' ctest.log || true)
 failed=$(grep -cE '\*\*\*Failed|\*\*\*Timeout|\*\*\*Exception|Not Run' ctest.log || true)
-echo "$passed passed, $failed failed"
+skipped=$(grep -c '\*\*\*Skipped' ctest.log || true)
+echo "$passed passed, $failed failed, $skipped skipped"
 exit "$status"
