@@ -42,7 +42,7 @@ configure_and_build() {  # folder sanitizers target...
 mkdir -p "$asan_build" "$tsan_build"
 
 start=$(now)
-if configure_and_build "$asan_build" address,undefined vavurava_tests vavurava-capture; then
+if configure_and_build "$asan_build" address,undefined vavurava_tests vavurava-capture vavurava-rive; then
     built=$(now)
     (cd "$asan_build" && ctest --output-on-failure -j"$jobs" --timeout 900 -E "$asan_exclude" >ctest.log 2>&1)
     status=$?
