@@ -26,6 +26,18 @@ void set_viewport(int width, int height, int fov) {
     glLoadIdentity();
 }
 
+void set_flat_view() {
+    glViewport(0, 0, window_width, window_height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-20.0, 20.0, -20.0, 20.0, -20.0, 20.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glEnable(GL_TEXTURE_2D);
+}
+
 void init_gl_state() {
     glShadeModel(GL_SMOOTH);
     glClearColor(fog_colour[0], fog_colour[1], fog_colour[2], fog_colour[3]);

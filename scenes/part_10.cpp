@@ -6,6 +6,7 @@
 
 #include "runtime/clock.h"
 #include "runtime/demo.h"
+#include "runtime/view.h"
 #include "scenes/parts.h"
 
 namespace {
@@ -18,15 +19,7 @@ void enter_part_10() {
 }
 
 void draw_part_10() {
-    glViewport(0, 0, window_width, window_height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-20.0, 20.0, -20.0, 20.0, -20.0, 20.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
+    set_flat_view();
     glBindTexture(GL_TEXTURE_2D, title_texture);
 
     // Rises from 0 to 2 over two seconds; GL clamps the upper half to white,

@@ -7,6 +7,7 @@
 
 #include "runtime/clock.h"
 #include "runtime/demo.h"
+#include "runtime/view.h"
 #include "scenes/parts.h"
 #include "video/video_parts.h"
 #include "video/clip.h"
@@ -135,15 +136,7 @@ void draw_credit_slides(int32_t lower_texture, int32_t upper_texture) {
 }
 
 void draw_video_part(VideoClip* clip, int32_t lower_texture, int32_t upper_texture) {
-    glViewport(0, 0, window_width, window_height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-20.0, 20.0, -20.0, 20.0, -20.0, 20.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_BLEND);
-    glEnable(GL_TEXTURE_2D);
+    set_flat_view();
 
     // May enter the next part; this frame is finished all the same.
     decode_clip_frame(clip, video_texture_id);
