@@ -744,3 +744,48 @@ TEST(StartupClips, TheFourClipsLoadInOrder) {
         EXPECT_EQ(video_clips[i].frame_ms, 40) << names[i];
     }
 }
+
+// --- frames larger than the stream header says ----------------------------
+
+namespace {
+// Gives the clip planes sized for its header picture followed by a guard of
+// `guard` bytes of 0xA5, so that writes past the planes can be seen.
+void guard_planes(VideoClip* clip, size_t guard, size_t sizes[3]) {
+    for (int i = 0; i < 3; ++i) {
+        const size_t rows = i == 0 ? ((clip->height + 15) & ~15) : ((clip->height + 15) & ~15) / 2;
+        sizes[i] = static_cast<size_t>(clip->strides[i]) * rows;
+        std::free(clip->planes[i]);
+        clip->planes[i] = static_cast<uint8_t*>(std::malloc(sizes[i] + guard));
+        std::memset(clip->planes[i], 0xA5, sizes[i] + guard);
+    }
+}
+
+size_t guard_bytes_written(const VideoClip& clip, size_t guard, const size_t sizes[3]) {
+    size_t written = 0;
+    for (int i = 0; i < 3; ++i)
+        for (size_t b = 0; b < guard; ++b) written += clip.planes[i][sizes[i] + b] != 0xA5;
+    return written;
+}
+} // namespace
+
+TEST(ClipDecodingFailures, FramesLargerThanTheHeaderNeverWritePastThePlanes) {
+    ensure_gl_context();
+    // The header says 16 x 16; the frames are 128 x 64. The decoder is made
+    // for the header's size, so it must not write the larger pictures into
+    // planes sized for the smaller one.
+    MuxStream video{1001, {stream_header("video", 400000, 16, 16), comment_packet()}, true};
+    for (const Bytes& f : encode_frames(128, 64, 6, red, blue)) video.packets.push_back(data_packet(f, 1));
+    VideoClip clip;
+    const std::string messages = load_and_capture(mux_ogm({video}), &clip);
+    ASSERT_NE(clip.decoder, nullptr) << messages;
+    constexpr size_t guard = 128 * 64 * 2;
+    size_t sizes[3];
+    guard_planes(&clip, guard, sizes);
+    current_part = 0;
+    clip_start_time = 0;
+    testing::internal::CaptureStderr();
+    for (int step = 1; step <= 6; ++step) decode_at(&clip, step * 40.0 + 1);
+    testing::internal::GetCapturedStderr();
+    EXPECT_GT(clip.frame_count, 0);
+    EXPECT_EQ(guard_bytes_written(clip, guard, sizes), 0u);
+}

@@ -30,8 +30,9 @@ if [ ! -d "$build/seeds/$kind" ]; then
     "$repo/tests/fuzz/make_corpus.sh" "$build/dats" "$build/seeds"
     "$build/fuzz_seed_clips" "$build/seeds/clip"
 fi
-mkdir -p "$build/corpus/$kind" "$build/artifacts" "$build/logs"
-cd "$build/logs"
+mkdir -p "$build/corpus/$kind" "$build/artifacts" "$build/logs/$target"
+# Each target runs in a folder of its own, so that two can run at once.
+cd "$build/logs/$target"
 # One fuzzing process at a time, below normal priority; the messages the
 # loaders print for every bad input go nowhere (-close_fd_mask=2), libFuzzer's
 # own reports still do.
@@ -41,7 +42,7 @@ nice -n 10 "$build/$target" -jobs=1 -workers=1 -max_total_time="$seconds" -max_l
     "$build/corpus/$kind" "$build/seeds/$kind" >"$build/logs/$target.out" 2>&1
 status=$?
 set -e
-mv -f fuzz-0.log "$target.log" 2>/dev/null || true
-grep -E '^#[0-9]+' "$target.log" | tail -1
-grep -E 'stat::number_of_executed_units|stat::average_exec_per_sec|Done [0-9]+ runs' "$target.log" || true
+mv -f fuzz-0.log "../$target.log" 2>/dev/null || true
+grep -E '^#[0-9]+' "../$target.log" | tail -1
+grep -E 'stat::number_of_executed_units|stat::average_exec_per_sec|Done [0-9]+ runs' "../$target.log" || true
 [ "$status" -eq 0 ] || { echo "run.sh: $target failed ($status); see $build/logs/$target.log" >&2; exit "$status"; }
