@@ -1,5 +1,6 @@
 // Camera-facing sprites: a 4 x 4 eye-space square at the sprite's centre,
-// whatever rotation and scale the caller's matrix holds.
+// whatever rotation and scale the caller's matrix holds. Drawn one at a time
+// or as a run in one batch.
 #include <GL/gl.h>
 
 #include "geometry/sprites.h"
@@ -32,6 +33,42 @@ void draw_sprite(Sprite sprite)
     glVertex3f(0.25f, -0.25f, 0.0f);
     glTexCoord2f(1.0f, 1.0f);
     glVertex3f(0.25f, 0.25f, 0.0f);
+    glEnd();
+    glPopMatrix();
+}
+
+// The same squares as draw_sprite gives each sprite in turn, in one batch:
+// the matrix is the billboard one without its translation, and each centre
+// goes into the vertices instead, divided by the scale. Dividing and
+// multiplying by 8 is exact, so eye positions and normals (lighting, fog)
+// are what one draw per sprite gives; only the final projection rounds a
+// little differently. One batch instead of a matrix change and a draw per
+// sprite is what makes the finale's sparks cheap on a software renderer.
+void draw_sprites(const Sprite* sprites, int32_t count)
+{
+    if (count <= 0)
+        return;
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    glPushMatrix();
+    glLoadIdentity();
+    glScalef(8.0f, 8.0f, 8.0f);
+    // The strip's two triangles, corners in the order the strip takes them.
+    static const float corners[6][4] = {{0, 0, -0.25f, -0.25f}, {0, 1, -0.25f, 0.25f}, {1, 0, 0.25f, -0.25f},
+                                         {1, 0, 0.25f, -0.25f},  {0, 1, -0.25f, 0.25f}, {1, 1, 0.25f, 0.25f}};
+    glBegin(GL_TRIANGLES);
+    for (int32_t i = 0; i < count; i++) {
+        const Sprite& s = sprites[i];
+        // The centre in eye space, as glTranslatef leaves it in the matrix.
+        const float cx = (m[0] * s.x + m[4] * s.y + m[8] * s.z + m[12]) / 8.0f;
+        const float cy = (m[1] * s.x + m[5] * s.y + m[9] * s.z + m[13]) / 8.0f;
+        const float cz = (m[2] * s.x + m[6] * s.y + m[10] * s.z + m[14]) / 8.0f;
+        glColor4f(s.r, s.g, s.b, float(s.alpha / 255.0));
+        for (const auto& c : corners) {
+            glTexCoord2f(c[0], c[1]);
+            glVertex3f(cx + c[2], cy + c[3], cz);
+        }
+    }
     glEnd();
     glPopMatrix();
 }

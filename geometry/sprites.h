@@ -23,4 +23,6 @@ extern int32_t mirror_signs[3];
 
 void billboard_matrix();
 void draw_sprite(Sprite sprite);
+// draw_sprite for each of `count` sprites in order, as one batch.
+void draw_sprites(const Sprite* sprites, int32_t count);
 void fill_particle_arrays();

@@ -93,8 +93,11 @@ void schedule_greets(double part_time) {
 }
 
 void draw_spark_pass(bool back) {
+    static Sprite pass[sprite_table_size];
+    int32_t n = 0;
     for (int32_t j = 0; j < sprite_count; ++j)
-        if ((sprite_table[j].z <= -10.0f) == back) draw_sprite(sprite_table[j]);
+        if ((sprite_table[j].z <= -10.0f) == back) pass[n++] = sprite_table[j];
+    draw_sprites(pass, n);
 }
 
 void draw_bolts(double show_time) {

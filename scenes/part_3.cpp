@@ -258,8 +258,7 @@ void draw_part_3()
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_COLOR, GL_ONE);
     glDepthMask(GL_FALSE);
-    for (int32_t i = 0; i < 400; i++)
-        draw_sprite(sprite_table[i]);
+    draw_sprites(sprite_table, 400);
 
     draw_rings();
 

@@ -93,6 +93,8 @@ void draw_stream(double elapsed, float dt)
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
     glDepthMask(GL_FALSE);
+    // Each sprite as it stands when its turn comes, bobbing included.
+    static Sprite drawn[250];
     for (int32_t i = 0; i < 250; i++) {
         Sprite* s = &sprite_table[i];
         s->z = float(elapsed / 500.0 + particle_phases[i]);
@@ -102,10 +104,11 @@ void draw_stream(double elapsed, float dt)
         // A sprite that reached the viewer reappears 15 units further back.
         if (s->z >= 0.0f)
             particle_phases[i] -= 15.0f;
-        draw_sprite(*s);
+        drawn[i] = *s;
         if (i < 200)
             s->y = y;
     }
+    draw_sprites(drawn, 250);
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);

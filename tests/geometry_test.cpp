@@ -649,6 +649,117 @@ TEST(Sprite, RotatedAndScaledMatrixMovesTheCentreButKeepsTheSquare)
     EXPECT_NEAR(m[4], -5.0f, 1e-5);
 }
 
+namespace {
+// A lit, fogged, textured, additively blended run of sprites under a
+// perspective view and a rotated, scaled, moved matrix, as the room draws
+// its swirl; `batch` draws it with draw_sprites, else sprite by sprite.
+std::vector<uint8_t> sprite_run_picture(bool batch)
+{
+    static GLuint texture = 0;
+    if (!texture) {
+        std::vector<uint8_t> rgb(16 * 16 * 3);
+        for (int i = 0; i < 16 * 16; i++) {
+            rgb[3 * i] = static_cast<uint8_t>(i);
+            rgb[3 * i + 1] = static_cast<uint8_t>(255 - i);
+            rgb[3 * i + 2] = static_cast<uint8_t>((i * 37) & 255);
+        }
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 16, 16, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    }
+    sprite_view();
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.5, 0.5, -0.375, 0.375, 1, 500);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    // A light by the viewer, so that the sprites' diffuse term counts.
+    const float at[4] = {0, 0, 10, 1};
+    glLightfv(GL_LIGHT0, GL_POSITION, at);
+    glTranslatef(0, 0, -35);
+    glRotatef(35, 0.3f, 1, 0.2f);
+    glScalef(5, 5, 5);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_NORMALIZE); // the scale reaches the normals unchanged
+    glEnable(GL_LIGHT0);
+    const float colour[4] = {1, 0.5f, 0.4f, 1};
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, colour);
+    const float dim[4] = {0.25f, 0.12f, 0.1f, 1};
+    glLightfv(GL_LIGHT0, GL_AMBIENT, dim);
+    glLightf(GL_LIGHT0, GL_QUADRATIC_ATTENUATION, 0.0003f);
+    glNormal3f(-0.2f, -0.3f, 0.9f);
+    glEnable(GL_FOG);
+    glFogi(GL_FOG_MODE, GL_EXP2);
+    glFogf(GL_FOG_DENSITY, 0.01f);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE);
+    std::vector<Sprite> run;
+    for (int i = 0; i < 60; i++) {
+        Sprite s = white_sprite(float(i % 10) - 4.5f, float(i / 10) - 3.0f);
+        s.z = float(i % 7) - 3.0f;
+        s.r = float(i % 3) / 2.0f;
+        s.g = float(i % 5) / 4.0f;
+        s.alpha = float(i * 4);
+        run.push_back(s);
+    }
+    if (batch)
+        draw_sprites(run.data(), int32_t(run.size()));
+    else
+        for (const Sprite& s : run)
+            draw_sprite(s);
+    std::vector<uint8_t> pixels(800 * 600 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_FOG);
+    glDisable(GL_BLEND);
+    glDisable(GL_TEXTURE_2D);
+    return pixels;
+}
+} // namespace
+
+TEST(Sprite, BatchGivesThePictureOfOneDrawPerSprite)
+{
+    ensure_gl_context();
+    const std::vector<uint8_t> one_by_one = sprite_run_picture(false);
+    float before[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, before);
+    const std::vector<uint8_t> batched = sprite_run_picture(true);
+    float after[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, after);
+    for (int i = 0; i < 16; i++)
+        EXPECT_EQ(after[i], before[i]) << "the caller's matrix, element " << i;
+    size_t lit_bytes = 0, differing = 0;
+    int largest = 0;
+    for (size_t i = 0; i < one_by_one.size(); i++) {
+        lit_bytes += one_by_one[i] > 8;
+        const int d = std::abs(int(one_by_one[i]) - int(batched[i]));
+        differing += d != 0;
+        largest = std::max(largest, d);
+    }
+    // The run covers a good part of the screen, lit and textured.
+    EXPECT_GT(lit_bytes, one_by_one.size() / 10);
+    // Eye positions, normals and fog are the same; only the projection's
+    // rounding may move an edge pixel here and there.
+    EXPECT_LE(differing, one_by_one.size() / 10000) << "largest difference " << largest;
+    EXPECT_LE(largest, 2);
+}
+
+TEST(Sprite, EmptyBatchDrawsNothing)
+{
+    ensure_gl_context();
+    sprite_view();
+    draw_sprites(nullptr, 0);
+    EXPECT_FALSE(lit(400, 300));
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
 TEST(Sprite, BillboardMatrixKeepsOnlyTheTranslation)
 {
     ensure_gl_context();
