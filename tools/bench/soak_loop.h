@@ -75,6 +75,9 @@ inline void enter(Part part) {
     init_gl_state();
     ranrot_init(0);
     demo_start_time = 0;
+    // The finale spawns on a clock it inherits from the part before it; an
+    // earlier run in this process may have left it far in the future.
+    phase_start_time = 0;
     if (part == Part::finale) {
         load_sprite_image();
         enter_part_100();
