@@ -362,6 +362,33 @@ TEST(ClipLoading, ASecondVideoStreamReplacesTheFirst) {
     EXPECT_EQ(clip.data_len, payload_size(second.packets[0]) + payload_size(second.packets[1]));
 }
 
+// A file of many video beginnings keeps only the last stream, and its decoder
+// and planes are made for that stream's picture alone, once (the loader used
+// to make a decoder at every beginning, and a few megabytes of them held up
+// start-up for half a minute).
+TEST(ClipLoading, ManyVideoStreamsLeaveTheLastOneWithItsOwnDecoder) {
+    std::vector<MuxStream> streams;
+    for (int i = 0; i < 2000; ++i)
+        streams.push_back(MuxStream{100 + i, {stream_header("video", 400000, 1024, 512), data_packet(Bytes(20, 1), 0)},
+                                    true});
+    streams.push_back(MuxStream{9000, {stream_header("video", 333667, 32, 16), data_packet(Bytes(70, 2), 0)}, true});
+    VideoClip clip;
+    const std::string message = load_and_capture(mux_ogm(streams), &clip);
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(clip.width, 32);
+    EXPECT_EQ(clip.height, 16);
+    EXPECT_EQ(clip.frame_ms, 33);
+    EXPECT_NE(clip.decoder, nullptr);
+    EXPECT_EQ(clip.strides[0], 32);
+    EXPECT_EQ(clip.strides[1], 16);
+    EXPECT_EQ(clip.live_streams, 0);
+    // Exactly what the last stream gives when it is the file's only one.
+    VideoClip alone;
+    load_clip_bytes(mux_ogm({streams.back()}), &alone);
+    ASSERT_EQ(clip.data_len, alone.data_len);
+    EXPECT_EQ(std::memcmp(clip.data, alone.data, clip.data_len), 0);
+}
+
 // --- bad files --------------------------------------------------------------
 
 TEST(ClipLoadingBadFiles, MissingFileGivesOneMessageAndAnEmptyClip) {

@@ -64,9 +64,9 @@ void allocate_planes(VideoClip* clip) {
     clip->planes[2] = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(stride / 2) * (rows / 2), 1));
 }
 
-// Takes the frame duration and picture size from a video stream header and
-// creates the decoder. Returns the problem, or an empty string.
-std::string start_video_stream(const ogg_packet& header, VideoClip* clip) {
+// Takes the frame duration and picture size from a video stream header.
+// Returns the problem, or an empty string.
+std::string read_video_header(const ogg_packet& header, VideoClip* clip) {
     if (header.bytes < stream_header_bytes) return "video stream header is too short";
     const int64_t time_unit = read_le64(header.packet + 17);
     const int64_t frame_ms = time_unit / 10000;
@@ -77,18 +77,24 @@ std::string start_video_stream(const ogg_packet& header, VideoClip* clip) {
     if (width <= 0 || height <= 0 || width > video_max_width || height > video_max_height)
         return "picture size " + std::to_string(width) + " x " + std::to_string(height) +
                " is outside 1 x 1 to 1024 x 512";
-
-    release_decoder(clip);
     clip->frame_count = 0;
     clip->frame_ms = static_cast<int32_t>(frame_ms);
     clip->width = width;
     clip->height = height;
+    return "";
+}
+
+// Creates the decoder and planes for the picture size read last. Done once,
+// after the whole file is read: a later video stream replaces an earlier one,
+// and a file of many beginnings must not make a decoder for each.
+std::string start_decoder(VideoClip* clip) {
+    release_decoder(clip);
     init_video_decoding();
     xvid_dec_create_t create;
     std::memset(&create, 0, sizeof create);
     create.version = XVID_VERSION;
-    create.width = width;
-    create.height = height;
+    create.width = clip->width;
+    create.height = clip->height;
     if (xvid_decore(nullptr, XVID_DEC_CREATE, &create, nullptr) < 0 || !create.handle)
         return "the MPEG-4 decoder cannot be created";
     clip->decoder = create.handle;
@@ -139,6 +145,9 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
     size_t offset = 0;
     bool last_chunk = false;
     int damaged_spans = 0;
+    ogg_stream_state probe;
+    ogg_stream_init(&probe, 0);
+    reserve_store(&probe, probe_store_bytes);
 
     while (!last_chunk && problem.empty()) {
         if (offset >= size) {
@@ -162,25 +171,24 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
             }
             if (ogg_page_bos(&page)) {
                 const int serial = ogg_page_serialno(&page);
-                ogg_stream_state probe;
-                ogg_stream_init(&probe, serial);
-                reserve_store(&probe, probe_store_bytes);
-                ogg_stream_reset(&probe);
+                // One probe and one video stream state serve every beginning
+                // of stream, so their stores are reserved once per file.
+                ogg_stream_reset_serialno(&probe, serial);
                 ogg_stream_pagein(&probe, &page);
                 ogg_packet header;
                 if (ogg_stream_packetpeek(&probe, &header) == 1 && is_video_header(header)) {
-                    problem = start_video_stream(header, clip);
+                    problem = read_video_header(header, clip);
                     if (problem.empty()) {
                         // A later video stream replaces the earlier one.
-                        if (have_video) ogg_stream_clear(&video_stream);
-                        ogg_stream_init(&video_stream, serial);
-                        reserve_store(&video_stream, video_store_bytes);
-                        ogg_stream_reset(&video_stream);
+                        if (!have_video) {
+                            ogg_stream_init(&video_stream, serial);
+                            reserve_store(&video_stream, video_store_bytes);
+                        }
+                        ogg_stream_reset_serialno(&video_stream, serial);
                         ogg_stream_pagein(&video_stream, &page);
                         have_video = true;
                     }
                 }
-                ogg_stream_clear(&probe);
                 clip->live_streams += 1;
             } else if (have_video) {
                 // Pages of other streams are refused here by their serial number.
@@ -208,8 +216,10 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
         }
     }
     if (problem.empty() && !have_video) problem = "no video stream";
+    if (problem.empty()) problem = start_decoder(clip);
 
     if (have_video) ogg_stream_clear(&video_stream);
+    ogg_stream_clear(&probe);
     ogg_sync_clear(&sync);
     if (!problem.empty()) {
         make_empty_clip(clip, what, problem);
