@@ -88,7 +88,6 @@ std::string read_video_header(const ogg_packet& header, VideoClip* clip) {
 // after the whole file is read: a later video stream replaces an earlier one,
 // and a file of many beginnings must not make a decoder for each.
 std::string start_decoder(VideoClip* clip) {
-    release_decoder(clip);
     init_video_decoding();
     xvid_dec_create_t create;
     std::memset(&create, 0, sizeof create);
