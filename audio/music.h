@@ -17,6 +17,9 @@ extern WaveOutDevice* audio_device;
 void music_thread_main(void* path);
 // Start-up's side of the hand-off: restart the paused device.
 void start_music_playback();
+// When the music's first sound is heard, on the show's clock (ms): the time
+// the show's clock should start from. Without music, now.
+double music_playback_origin();
 
 // The music reader up to readiness, from bytes in memory: reads the stream,
 // its headers, opens the device and primes both halves, then sets

@@ -6,6 +6,7 @@
 
 #include "audio/music.h"
 #include "audio/music_state.h"
+#include "runtime/clock.h"
 
 std::atomic<int32_t> audio_ready_flag{0};
 WaveOutDevice* audio_device;
@@ -152,4 +153,10 @@ void music_thread_main(void* path) {
 
 void start_music_playback() {
     if (audio_ready_flag.load(std::memory_order_acquire) == 1 && audio_device) wave_out_restart(audio_device);
+}
+
+double music_playback_origin() {
+    if (audio_ready_flag.load(std::memory_order_acquire) == 1 && audio_device)
+        return wave_out_playback_origin(audio_device);
+    return demo_clock();
 }

@@ -1,5 +1,5 @@
 // The small platform contract the show runs on: window and GL context, swap,
-// message pump, display mode, cursor, performance counter, threads and
+// message pump, cursor, performance counter, threads and
 // auto-reset events. One SDL implementation; the counter can be replaced by a
 // virtual one (the capture tool and the tests do). Nothing above this layer
 // calls SDL.
@@ -8,11 +8,27 @@
 #include <cstdint>
 #include <mutex>
 
-// Window and OpenGL context: borderless, at (0, 0), double-buffered, 24-bit
-// colour, no alpha, 16-bit depth, compatibility profile. Returns false when
-// either cannot be made; platform_error() then says why.
+// How the show is put on the screen. The screen's mode is never changed.
+struct DisplayRequest {
+    // Fullscreen on the desktop's own mode, or a resizable window of the
+    // window size.
+    bool fullscreen = true;
+    int window_width = 800, window_height = 600;
+    // The size the scenes draw at; 0 picks the window's own pixels (HiDPI
+    // included) in its 4:3 rectangle, or 800 x 600 on a software renderer.
+    int render_width = 0, render_height = 0;
+};
+
+// Window and double-buffered compatibility-profile OpenGL context, current on
+// the calling thread, drawing into a framebuffer of the render size (24-bit
+// colour, no alpha, 16-bit depth) that each swap shows scaled into the
+// largest centred 4:3 rectangle of the window, black around it. Returns false
+// when any of them cannot be made; platform_error() then says why.
+bool platform_create_window(const char* title, const DisplayRequest& request);
+// A width x height window drawing at that same size.
 bool platform_create_window(const char* title, int width, int height);
 const char* platform_error();
+void platform_render_size(int* width, int* height);
 void platform_swap_buffers();
 
 // What the pump hands to window_proc.
@@ -23,10 +39,7 @@ void window_proc(WindowMessage message);
 // Queues a key press as the keyboard would, for tests and tools.
 void platform_post_key_down(bool alt_held);
 
-// Desktop size and the screen-mode switch (32 bits per pixel). Results are
-// ignored by the show, as a mode that cannot be set leaves the desktop as it is.
-void platform_desktop_size(int* width, int* height);
-void platform_set_display_mode(int width, int height);
+// Hides or shows the pointer over the window.
 void platform_show_cursor(bool shown);
 
 // Performance counter. A virtual counter, once installed, replaces the real

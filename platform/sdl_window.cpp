@@ -1,21 +1,43 @@
-// Window, OpenGL context, buffer swap, message pump, display mode and cursor
-// on SDL2.
+// Window, OpenGL context, buffer swap, message pump and cursor on SDL2. The
+// show fills the screen on the desktop's own mode (the screen's mode is never
+// changed) or plays in a resizable window; either way the scenes draw at the
+// render size and the swap scales that picture into the window, 4:3 kept.
 #include <GL/gl.h>
 #include <SDL.h>
 
+#include <cstring>
+
 #include "platform/platform.h"
+#include "platform/render_target.h"
 
 namespace {
 SDL_Window* window;
 SDL_GLContext gl_context;
+bool offscreen;
+int render_width = 800, render_height = 600;
 char error_text[512];
 
 void keep_error(const char* what) {
     SDL_snprintf(error_text, sizeof error_text, "%s: %s", what, SDL_GetError());
 }
+
+bool software_renderer() {
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (!renderer) return false;
+    for (const char* name : {"llvmpipe", "softpipe", "swrast"})
+        if (std::strstr(renderer, name)) return true;
+    return false;
+}
+
+void close_window() {
+    if (gl_context) SDL_GL_DeleteContext(gl_context);
+    if (window) SDL_DestroyWindow(window);
+    gl_context = nullptr;
+    window = nullptr;
+}
 } // namespace
 
-bool platform_create_window(const char* title, int width, int height) {
+bool platform_create_window(const char* title, const DisplayRequest& request) {
     if (window) return true;
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         keep_error("cannot open a display");
@@ -26,11 +48,19 @@ bool platform_create_window(const char* title, int width, int height) {
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    // Depth lives in the render framebuffer; the window only shows the picture.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    window = SDL_CreateWindow(title, 0, 0, width, height,
-                              SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
+    if (request.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+    else flags |= SDL_WINDOW_RESIZABLE;
+    SDL_Rect place = {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, request.window_width, request.window_height};
+    // Made at the screen's own size too, so that it covers the screen where
+    // no window manager acts on the fullscreen request.
+    if (request.fullscreen && SDL_GetDisplayBounds(0, &place) != 0)
+        place = {0, 0, request.window_width, request.window_height};
+    window = SDL_CreateWindow(title, place.x, place.y, place.w, place.h, flags);
     if (!window) {
         keep_error("cannot create the window");
         return false;
@@ -38,24 +68,70 @@ bool platform_create_window(const char* title, int width, int height) {
     gl_context = SDL_GL_CreateContext(window);
     if (!gl_context) {
         keep_error("cannot create the OpenGL context");
-        SDL_DestroyWindow(window);
-        window = nullptr;
+        close_window();
         return false;
     }
     SDL_GL_MakeCurrent(window, gl_context);
     // Frames are paced by the swap alone.
     SDL_GL_SetSwapInterval(1);
+    offscreen = std::strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0;
+
+    int drawable_width, drawable_height;
+    SDL_GL_GetDrawableSize(window, &drawable_width, &drawable_height);
+    if (request.render_width > 0) {
+        render_width = request.render_width;
+        render_height = request.render_height;
+    } else if (software_renderer()) {
+        // A software renderer keeps its frame rate at the show's own size.
+        render_width = 800;
+        render_height = 600;
+    } else {
+        const Rectangle picture = letterbox(drawable_width, drawable_height);
+        render_width = picture.width;
+        render_height = picture.height;
+    }
+    // Black on screen while the show loads.
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    SDL_GL_SwapWindow(window);
+    const char* why = nullptr;
+    if (!render_target_create(render_width, render_height, &why)) {
+        SDL_snprintf(error_text, sizeof error_text, "%dx%d: %s", render_width, render_height, why);
+        close_window();
+        return false;
+    }
     return true;
+}
+
+bool platform_create_window(const char* title, int width, int height) {
+    DisplayRequest request;
+    request.fullscreen = false;
+    request.window_width = request.render_width = width;
+    request.window_height = request.render_height = height;
+    return platform_create_window(title, request);
 }
 
 const char* platform_error() { return error_text; }
 
+void platform_render_size(int* width, int* height) {
+    *width = render_width;
+    *height = render_height;
+}
+
 void platform_swap_buffers() {
-    // Offscreen, nothing paces the swap: without waiting for the renderer the
-    // queued frames pile up in memory faster than they are drawn.
-    static const bool offscreen = SDL_strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0;
-    if (offscreen) glFinish();
+    if (offscreen) {
+        // Nobody sees an offscreen window, so the picture stays in the render
+        // framebuffer, where the capture tool reads it. Without waiting for the
+        // renderer the queued frames pile up faster than they are drawn.
+        glFinish();
+        SDL_GL_SwapWindow(window);
+        return;
+    }
+    int drawable_width, drawable_height;
+    SDL_GL_GetDrawableSize(window, &drawable_width, &drawable_height);
+    render_target_present(drawable_width, drawable_height);
     SDL_GL_SwapWindow(window);
+    render_target_bind();
 }
 
 void platform_pump_messages() {
@@ -79,35 +155,6 @@ void platform_post_key_down(bool alt_held) {
     event.key.keysym.scancode = SDL_SCANCODE_A;
     event.key.keysym.mod = alt_held ? KMOD_LALT : KMOD_NONE;
     SDL_PushEvent(&event);
-}
-
-void platform_desktop_size(int* width, int* height) {
-    SDL_DisplayMode mode;
-    if (SDL_GetDesktopDisplayMode(0, &mode) == 0) {
-        *width = mode.w;
-        *height = mode.h;
-    } else {
-        *width = 0;
-        *height = 0;
-    }
-}
-
-void platform_set_display_mode(int width, int height) {
-    if (!window) return;
-    SDL_DisplayMode desktop;
-    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) return;
-    if (width == desktop.w && height == desktop.h) {
-        // Back to the desktop: leaving fullscreen restores its mode.
-        SDL_SetWindowFullscreen(window, 0);
-        return;
-    }
-    SDL_DisplayMode wanted = {SDL_PIXELFORMAT_RGB888, width, height, 0, nullptr};
-    SDL_DisplayMode closest;
-    // Only switch when the screen offers this exact size; otherwise the
-    // window stays as it is on the unchanged desktop.
-    if (!SDL_GetClosestDisplayMode(0, &wanted, &closest)) return;
-    if (closest.w != width || closest.h != height) return;
-    if (SDL_SetWindowDisplayMode(window, &closest) == 0) SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
 }
 
 void platform_show_cursor(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }

@@ -37,15 +37,18 @@ struct WaveOutDevice {
     AutoEvent* event;
     uint32_t sdl_device;  // 0 when the sink drives this device
     std::mutex mutex;
-    std::condition_variable written;  // notified on every write and on end of stream
+    std::condition_variable written;  // notified on every write, at end of stream and at the first pull
     bool paused;
     WaveHeader* head;
     WaveHeader* tail;
     size_t head_offset;  // bytes of head already played
     uint64_t writes;
     bool ended;
-    double restart_ms;  // counter reading of the last restart, in ms
+    double restart_ms;  // counter reading of the first restart, in ms
     bool restarted;
+    double first_pull_ms;  // counter reading when the card first took sound after the restart
+    bool pulled;
+    double latency_ms;  // how long the card holds sound before it is heard
 };
 
 // Opens the default device for interleaved signed 16-bit little-endian PCM at
@@ -62,6 +65,10 @@ int wave_out_restart(WaveOutDevice* device);
 int wave_out_prepare(WaveOutDevice* device, WaveHeader* header);
 int wave_out_write(WaveOutDevice* device, WaveHeader* header);
 int wave_out_unprepare(WaveOutDevice* device, WaveHeader* header);
+// When the first sound after the restart is heard, in ms on the counter: for a
+// sound card, the moment it first took sound after the restart (waited for,
+// up to a second) plus its buffer; for the file sink, the restart itself.
+double wave_out_playback_origin(WaveOutDevice* device);
 // The writer will queue nothing more (its stream has ended). The sink stops
 // waiting for refills from then on; a sound card does not care.
 void wave_out_end_of_stream(WaveOutDevice* device);

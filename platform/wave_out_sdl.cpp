@@ -3,6 +3,7 @@
 // With the file sink selected the same queue is played by the sink instead.
 #include <SDL.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -53,18 +54,23 @@ WaveOutDevice* wave_out_open(int channels, int rate, AutoEvent* event) {
         want.freq = rate;
         want.format = AUDIO_S16LSB;
         want.channels = static_cast<Uint8>(channels);
-        want.samples = 2048;
+        // A short period keeps the sound close behind the picture; sound
+        // servers and SDL sustain it without underruns.
+        want.samples = 1024;
         want.callback = audio_callback;
         want.userdata = device;
         // SDL converts to whatever the card wants, so the queue stays in the
         // stream's own format.
-        const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
+        SDL_AudioSpec got{};
+        const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &got, 0);
         if (id == 0) {
             open_error = SDL_GetError();
             delete device;
             return nullptr;
         }
         device->sdl_device = id;
+        // What SDL asks the server to buffer: one period.
+        device->latency_ms = got.freq > 0 ? got.samples * 1000.0 / got.freq : 0;
         SDL_PauseAudioDevice(id, 0);
     }
     // Like a sound card's open notification.
@@ -107,6 +113,16 @@ int wave_out_restart(WaveOutDevice* device) {
         device->restarted = true;
     }
     return wave_ok;
+}
+
+double wave_out_playback_origin(WaveOutDevice* device) {
+    std::unique_lock<std::mutex> lock(device->mutex);
+    if (device->sdl_device == 0) return device->restart_ms;
+    if (!device->restarted) return counter_ms();
+    // The card's next period after the restart is the first that takes sound.
+    if (!device->written.wait_for(lock, std::chrono::seconds(1), [device] { return device->pulled; }))
+        return counter_ms();
+    return device->first_pull_ms + device->latency_ms;
 }
 
 int wave_out_prepare(WaveOutDevice* device, WaveHeader* header) {
@@ -155,8 +171,13 @@ size_t wave_out_pull(WaveOutDevice* device, uint8_t* out, size_t bytes, bool sto
                      bool* finished) {
     size_t copied = 0;
     int finished_count = 0;
+    bool first_pull = false;
     {
         std::lock_guard<std::mutex> lock(device->mutex);
+        if (device->restarted && !device->pulled) {
+            device->first_pull_ms = counter_ms();
+            device->pulled = first_pull = true;
+        }
         while (!device->paused && device->head && copied < bytes) {
             WaveHeader* header = device->head;
             const size_t left = header->length - device->head_offset;
@@ -173,6 +194,7 @@ size_t wave_out_pull(WaveOutDevice* device, uint8_t* out, size_t bytes, bool sto
             if (stop_at_buffer_end) break;
         }
     }
+    if (first_pull) device->written.notify_all();
     signal_finished(device, finished_count);
     if (finished) *finished = finished_count > 0;
     return copied;

@@ -3,10 +3,12 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "audio/music.h"
 #include "geometry/mesh.h"
@@ -22,7 +24,6 @@
 
 namespace {
 char music_path[100];
-int desktop_width, desktop_height;
 
 // How long start-up waits for the music before it starts silently.
 constexpr double music_wait_limit_ms = 10000.0;
@@ -42,9 +43,15 @@ void wait_for_music() {
         }
     }
 }
+// Sleeps until the clock reads ms; wall time bounds the sleep, also when a
+// virtual counter drives the show.
+void wait_until(double ms) {
+    const double ahead = ms - demo_clock();
+    if (ahead > 0) std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(std::min(ahead, 1000.0)));
+}
 } // namespace
 
-bool demo_startup() {
+bool demo_startup(const DisplayRequest& display) {
     // Zero-filled, so that part 1's reads past the copied images give black.
     image_pixels = allocate_bytes(work_buffer_bytes);
     rgba_pixels = allocate_bytes(work_buffer_bytes);
@@ -55,11 +62,13 @@ bool demo_startup() {
     ripple_texcoords = reinterpret_cast<float*>(allocate_bytes(ripple_buffer_bytes));
     ripple_normals = reinterpret_cast<float*>(allocate_bytes(ripple_buffer_bytes));
 
-    if (!platform_create_window("Vavurava Rive", 800, 600)) {
+    if (!platform_create_window("Vavurava Rive", display)) {
         std::fprintf(stderr, "vavurava-rive: %s\n", platform_error());
         return false;
     }
-    set_viewport(window_width, window_height, 60);
+    int render_width, render_height;
+    platform_render_size(&render_width, &render_height);
+    set_viewport(render_width, render_height, 60);
     init_gl_state();
     ranrot_init(0);
     std::strcpy(music_path, "dats/zad2.ogg");
@@ -73,12 +82,15 @@ bool demo_startup() {
     quit_flag = 0;
     platform_start_thread(music_thread_main, music_path);
     wait_for_music();
-    platform_desktop_size(&desktop_width, &desktop_height);
-    platform_set_display_mode(800, 600);
+    // The window already fills the screen on the desktop's own mode.
     platform_show_cursor(false);
-    demo_start_time = demo_clock();
     current_part = 1;
+    // The clock starts when the music's first sound is heard, not when the
+    // device is told to play: the card takes it a period later and holds it
+    // in its buffer, and every cut of the picture is timed to the music.
     start_music_playback();
+    demo_start_time = music_playback_origin();
+    wait_until(demo_start_time);
     cover_level = 0;
     return true;
 }
@@ -96,11 +108,10 @@ void demo_present_frame() {
 
 void demo_shutdown() {
     platform_show_cursor(true);
-    platform_set_display_mode(desktop_width, desktop_height);
 }
 
-int demo_main() {
-    if (!demo_startup()) return 1;
+int demo_main(const DisplayRequest& display) {
+    if (!demo_startup(display)) return 1;
     while (quit_flag == 0) {
         demo_render_frame();
         demo_present_frame();

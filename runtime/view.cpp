@@ -20,7 +20,7 @@ void set_viewport(int width, int height, int fov) {
     glViewport(0, 0, window_width, window_height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    // Aspect 1, not 4:3: the 800 x 600 viewport stretches the picture sideways.
+    // Aspect 1, not 4:3: the 4:3 viewport stretches the picture sideways.
     set_perspective(fov, 1.0, 1.0, 300.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

@@ -174,7 +174,7 @@ void enter_part_5()
     glEnable(GL_CULL_FACE);
     phase_start_time = demo_clock();
     glInterleavedArrays(GL_T2F_N3F_V3F, 0, ring_mesh.interleaved);
-    set_viewport(800, 600, 80);
+    set_viewport(window_width, window_height, 80);
 
     LightRecord* blue = &light_records[0];
     *blue = LightRecord{{0.0f, 0.0f, 0.0f, 1.0f}, {0.4f, 0.4f, 0.8f, 1.0f}, 0.001f, 0.001f, 0.00004f};

@@ -14,16 +14,6 @@
 #include "tools/capture/png_file.h"
 
 namespace {
-double psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-    double sum = 0;
-    for (size_t k = 0; k < a.size(); ++k) {
-        double d = double(a[k]) - double(b[k]);
-        sum += d * d;
-    }
-    double mse = sum / a.size();
-    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-}
-
 std::vector<long> golden_times() {
     std::vector<long> times;
     if (DIR* dir = opendir(VAVURAVA_SOURCE_DIR "/tests/golden")) {

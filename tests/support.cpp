@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -72,9 +73,31 @@ std::vector<uint8_t> read_file(const std::string& path) {
 Rgb read_pixel(int x, int y) {
     uint8_t p[3];
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
     glReadPixels(x, y, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
     return {p[0], p[1], p[2]};
+}
+
+namespace {
+double psnr_of_mse(double mse) { return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse); }
+} // namespace
+
+double psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    double sum = 0;
+    for (size_t k = 0; k < a.size(); ++k) {
+        const double d = double(a[k]) - double(b[k]);
+        sum += d * d;
+    }
+    return psnr_of_mse(sum / a.size());
+}
+
+double luma_psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    auto luma = [](const uint8_t* p) { return 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2]; };
+    double sum = 0;
+    for (size_t k = 0; k + 2 < a.size(); k += 3) {
+        const double d = luma(&a[k]) - luma(&b[k]);
+        sum += d * d;
+    }
+    return psnr_of_mse(sum / (a.size() / 3));
 }
 
 std::vector<uint8_t> make_jpeg(int width, int height, Rgb (*pixel)(int x, int y), int components,

@@ -14,11 +14,16 @@ std::string scratch_path(const std::string& name);
 void write_file(const std::string& path, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> read_file(const std::string& path);
 
-// RGB pixel of the back buffer at (x, y), origin bottom-left.
+// RGB pixel of the rendered frame at (x, y), origin bottom-left.
 struct Rgb {
     int r, g, b;
 };
 Rgb read_pixel(int x, int y);
+
+// Peak signal-to-noise ratio of two pictures of the same size, in dB (99 when
+// they are equal): over every RGB byte, or over the BT.601 luma of each pixel.
+double psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
+double luma_psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
 
 // Writes an RGB JPEG of the given size with libjpeg; pixel(x, y) gives each
 // pixel, y = 0 the top scanline of the file.

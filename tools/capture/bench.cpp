@@ -73,9 +73,9 @@ bool write_chart(const std::string& path, const std::vector<PartTimes>& parts) {
 }
 } // namespace
 
-int capture_bench(const std::string& chart) {
+int capture_bench(const CaptureSettings& settings, const std::string& chart) {
     const auto process_start = bench_clock::now();
-    if (!capture_start(60)) return 1;
+    if (!capture_start(60, settings.width, settings.height)) return 1;
     std::map<int, std::vector<double>> frame_ms;
     double startup_ms = -1, finale_entry = -1;
     for (;;) {

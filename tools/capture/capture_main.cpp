@@ -1,65 +1,153 @@
 // vavurava-capture: runs the real show offscreen under a virtual clock that
 // advances exactly one frame step per frame, and writes what it shows.
-#include <algorithm>
+#include <getopt.h>
+
 #include <cstdio>
-#include <cstring>
-#include <vector>
-#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "capture_modes.h"
+#include "runtime/command_line.h"
 
 namespace {
-int usage() {
-    std::fprintf(stderr,
-                 "usage: vavurava-capture --frame MS -o FILE.png [--fps N]\n"
-                 "       vavurava-capture --frames MS,MS,... -o FOLDER [--fps N]\n"
-                 "       vavurava-capture --timeline [--fps N]\n"
-                 "       vavurava-capture -o FILE.ogm [--fps N] [--from MS] [--to MS]\n"
-                 "       vavurava-capture --sheet -o FILE.png\n"
-                 "       vavurava-capture --bench [--chart FILE.png]\n");
-    return 2;
+const char usage[] =
+    "usage: vavurava-capture -o FILE.ogm [--fps N] [--from MS] [--to MS] [--size WxH]\n"
+    "       vavurava-capture --frame MS -o FILE.png [--fps N] [--size WxH]\n"
+    "       vavurava-capture --frames MS,MS,... -o FOLDER [--fps N] [--size WxH]\n"
+    "       vavurava-capture --timeline [--fps N]\n"
+    "       vavurava-capture --sheet -o FILE.png [--size WxH]\n"
+    "       vavurava-capture --bench [--chart FILE.png] [--size WxH]\n"
+    "Try 'vavurava-capture --help' for more.\n";
+
+const char help[] =
+    "usage: vavurava-capture MODE [OPTION]...\n"
+    "Runs the show offscreen on a virtual clock of exactly one frame step per frame and\n"
+    "writes what it shows; the same arguments give the same output on every run.\n"
+    "Run it from the folder that holds dats/.\n"
+    "\n"
+    "Modes:\n"
+    "  -o, --output FILE.ogm  record a video with the show's sound (MPEG-4 and Vorbis in Ogg)\n"
+    "  --frame MS             the first frame at or after MS ms of show time, to -o FILE.png\n"
+    "  --frames MS,MS,...     several frames (ascending) from one run, as frame_<MS>.png in\n"
+    "                         the folder -o names\n"
+    "  --timeline             print 'part N T' for each part as it is entered\n"
+    "  --sheet                a contact sheet of one frame from each part, to -o FILE.png\n"
+    "  --bench                time every frame of the show; --chart FILE.png draws them\n"
+    "\n"
+    "Options:\n"
+    "  --fps N       frames per second of show time (1-1000, default 60)\n"
+    "  --from MS     start the recording at this show time (default 0)\n"
+    "  --to MS       end the recording here (default: the end of the greetings)\n"
+    "  --size WxH    render at this 4:3 size (default 800x600), e.g. 1440x1080\n"
+    "  --help        show this help and exit\n"
+    "  --version     show the version and exit\n";
+
+enum Option { frame = 256, frames, fps, from, to, size, timeline, sheet, bench, chart, help_option, version };
+
+const option options[] = {
+    {"output", required_argument, nullptr, 'o'},
+    {"frame", required_argument, nullptr, frame},
+    {"frames", required_argument, nullptr, frames},
+    {"fps", required_argument, nullptr, fps},
+    {"from", required_argument, nullptr, from},
+    {"to", required_argument, nullptr, to},
+    {"size", required_argument, nullptr, size},
+    {"timeline", no_argument, nullptr, timeline},
+    {"sheet", no_argument, nullptr, sheet},
+    {"bench", no_argument, nullptr, bench},
+    {"chart", required_argument, nullptr, chart},
+    {"help", no_argument, nullptr, help_option},
+    {"version", no_argument, nullptr, version},
+    {nullptr, 0, nullptr, 0},
+};
+
+int fail(const std::string& problem) { return command_line_error("vavurava-capture", problem, usage); }
+
+int bad_value(const char* option, const char* value, const char* wanted) {
+    return fail(std::string(option) + ": '" + value + "' is not " + wanted);
+}
+
+bool ends_with(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 } // namespace
 
 int main(int argc, char** argv) {
-    double frame_ms = -1, from_ms = 0, to_ms = -1;
-    bool timeline = false, sheet = false, bench = false;
-    std::string output;
-    int fps = 60;
+    CaptureSettings settings;
+    double frame_ms = -1;
     std::vector<double> times;
-    std::string chart;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--frame" && i + 1 < argc) frame_ms = std::atof(argv[++i]);
-        else if (arg == "--frames" && i + 1 < argc) {
-            for (char* item = std::strtok(argv[++i], ","); item; item = std::strtok(nullptr, ","))
-                times.push_back(std::atof(item));
-            if (!std::is_sorted(times.begin(), times.end())) return usage();
-        } else if (arg == "-o" && i + 1 < argc) output = argv[++i];
-        else if (arg == "--fps" && i + 1 < argc) fps = std::atoi(argv[++i]);
-        else if (arg == "--from" && i + 1 < argc) from_ms = std::atof(argv[++i]);
-        else if (arg == "--to" && i + 1 < argc) to_ms = std::atof(argv[++i]);
-        else if (arg == "--timeline") timeline = true;
-        else if (arg == "--sheet") sheet = true;
-        else if (arg == "--bench") bench = true;
-        else if (arg == "--chart" && i + 1 < argc) chart = argv[++i];
-        else return usage();
-    }
-    if (fps <= 0 || fps > 1000) return usage();
-    if (timeline) return capture_timeline(fps);
-    if (bench) return capture_bench(chart);
-    if (sheet) return output.empty() ? usage() : capture_sheet(output);
-    if (!times.empty()) return output.empty() ? usage() : capture_frames(times, output, fps);
-    if (frame_ms >= 0 && !output.empty()) return capture_frame(frame_ms, output, fps);
-    if (!output.empty()) {
-        const bool ogm = output.size() > 4 && output.compare(output.size() - 4, 4, ".ogm") == 0;
-        if (!ogm) {
-            std::fprintf(stderr, "capture: %s: videos are written as .ogm (MPEG-4 and Vorbis in Ogg)\n",
-                         output.c_str());
-            return 2;
+    std::string chart_path;
+    int mode = 0, modes = 0;
+    opterr = 0;
+    for (int c; (c = getopt_long(argc, argv, ":o:", options, nullptr)) != -1;) {
+        long number;
+        switch (c) {
+        case 'o':
+            settings.output = optarg;
+            break;
+        case frame:
+            if (!parse_ms(optarg, &frame_ms)) return bad_value("--frame", optarg, "a time in ms");
+            mode = c, ++modes;
+            break;
+        case frames:
+            if (!parse_ms_list(optarg, &times)) return bad_value("--frames", optarg, "ascending times in ms, MS,MS,...");
+            mode = c, ++modes;
+            break;
+        case fps:
+            if (!parse_int(optarg, 1, 1000, &number)) return bad_value("--fps", optarg, "a whole number from 1 to 1000");
+            settings.fps = static_cast<int>(number);
+            break;
+        case from:
+            if (!parse_ms(optarg, &settings.from_ms)) return bad_value("--from", optarg, "a time in ms");
+            break;
+        case to:
+            if (!parse_ms(optarg, &settings.to_ms)) return bad_value("--to", optarg, "a time in ms");
+            break;
+        case size:
+            if (!parse_size(optarg, &settings.width, &settings.height)) return bad_value("--size", optarg, "a size WxH");
+            if (!is_four_by_three(settings.width, settings.height))
+                return fail(std::string("--size: ") + optarg + " is not 4:3 (e.g. 1440x1080)");
+            break;
+        case timeline:
+        case sheet:
+        case bench:
+            mode = c, ++modes;
+            break;
+        case chart:
+            chart_path = optarg;
+            break;
+        case help_option:
+            std::fputs(help, stdout);
+            return 0;
+        case version:
+            std::printf("vavurava-capture %s\n", VAVURAVA_VERSION);
+            return 0;
+        case ':':
+            return fail(offending_option(argc, argv) + ": needs a value");
+        default:
+            return fail(offending_option(argc, argv) + ": unknown option");
         }
-        return capture_record(output, fps, from_ms, to_ms);
     }
-    return usage();
+    if (optind < argc) return fail(std::string(argv[optind]) + ": unexpected argument");
+    if (modes > 1) return fail("choose one of --frame, --frames, --timeline, --sheet, --bench and -o FILE.ogm");
+    if (settings.to_ms >= 0 && settings.to_ms <= settings.from_ms) return fail("--to: must be later than --from");
+    const bool needs_output = mode == frame || mode == frames || mode == sheet || mode == 0;
+    if (needs_output && settings.output.empty()) return fail(mode == 0 ? "nothing to do" : "-o: needs a file or folder");
+    switch (mode) {
+    case frame:
+        return capture_frame(frame_ms, settings);
+    case frames:
+        return capture_frames(times, settings);
+    case timeline:
+        return capture_timeline(settings);
+    case sheet:
+        return capture_sheet(settings);
+    case bench:
+        return capture_bench(settings, chart_path);
+    default:
+        break;
+    }
+    if (!ends_with(settings.output, ".ogm"))
+        return fail(settings.output + ": videos are written as .ogm (MPEG-4 and Vorbis in Ogg)");
+    return capture_record(settings);
 }

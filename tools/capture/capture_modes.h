@@ -3,12 +3,19 @@
 #include <string>
 #include <vector>
 
-int capture_frame(double at_ms, const std::string& output, int fps);
-// One PNG per time (ascending), named frame_<ms>.png in folder, from one run.
-int capture_frames(const std::vector<double>& times, const std::string& folder, int fps);
-int capture_timeline(int fps);
-int capture_sheet(const std::string& output);
+struct CaptureSettings {
+    int fps = 60;
+    int width = 800, height = 600;  // the render size
+    double from_ms = 0, to_ms = -1; // a recording's span; to_ms < 0: the whole show
+    std::string output;
+};
+
+int capture_frame(double at_ms, const CaptureSettings& settings);
+// One PNG per time (ascending), named frame_<ms>.png in the output folder, from one run.
+int capture_frames(const std::vector<double>& times, const CaptureSettings& settings);
+int capture_timeline(const CaptureSettings& settings);
+int capture_sheet(const CaptureSettings& settings);
 // With a chart path it also draws the frame times per part as a PNG.
-int capture_bench(const std::string& chart);
-// A video with sound of the show from from_ms to to_ms (to_ms < 0: the whole show).
-int capture_record(const std::string& output, int fps, double from_ms, double to_ms);
+int capture_bench(const CaptureSettings& settings, const std::string& chart);
+// A video with sound of the show from from_ms to to_ms.
+int capture_record(const CaptureSettings& settings);

@@ -19,13 +19,19 @@ constexpr uint64_t ticks_per_frame = 1000;
 uint64_t virtual_counter() { return capture_run.frame * ticks_per_frame; }
 } // namespace
 
-bool capture_start(int fps) {
+bool capture_start(int fps, int width, int height) {
     capture_run.fps = fps;
+    capture_run.width = width;
+    capture_run.height = height;
     capture_run.frame = 0;
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     platform_install_virtual_counter(virtual_counter, static_cast<uint64_t>(fps) * ticks_per_frame);
-    return demo_startup();
+    DisplayRequest display;
+    display.fullscreen = false;
+    display.window_width = display.render_width = width;
+    display.window_height = display.render_height = height;
+    return demo_startup(display);
 }
 
 double capture_show_time_ms() { return static_cast<double>(capture_run.frame) * 1000.0 / capture_run.fps; }
@@ -38,12 +44,13 @@ void capture_advance() {
 }
 
 std::vector<uint8_t> capture_grab() {
-    std::vector<uint8_t> pixels(800 * 600 * 3), rows(800 * 600 * 3);
+    const int width = capture_run.width, height = capture_run.height;
+    const size_t row = static_cast<size_t>(width) * 3;
+    std::vector<uint8_t> pixels(row * height), rows(row * height);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     // OpenGL's rows run bottom-up, PNG's top-down.
-    for (int y = 0; y < 600; ++y)
-        std::memcpy(&rows[static_cast<size_t>(y) * 2400], &pixels[static_cast<size_t>(599 - y) * 2400], 2400);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&rows[static_cast<size_t>(y) * row], &pixels[static_cast<size_t>(height - 1 - y) * row], row);
     return rows;
 }

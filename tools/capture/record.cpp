@@ -52,10 +52,13 @@ void show_progress(double t, double end, std::chrono::steady_clock::time_point s
 }
 } // namespace
 
-int capture_record(const std::string& output, int fps, double from_ms, double to_ms) {
+int capture_record(const CaptureSettings& settings) {
+    const std::string& output = settings.output;
+    const int fps = settings.fps;
+    const double from_ms = settings.from_ms, to_ms = settings.to_ms;
     recording.from_ms = from_ms;
     wave_out_use_sink(on_samples, nullptr);
-    if (!capture_start(fps)) return 1;
+    if (!capture_start(fps, settings.width, settings.height)) return 1;
     const bool terminal = isatty(2);
     const auto start = std::chrono::steady_clock::now();
     double finale_entry = -1;
@@ -72,7 +75,7 @@ int capture_record(const std::string& output, int fps, double from_ms, double to
         if (done) break;
         if (frame_time >= from_ms) {
             if (!recording.open) {
-                if (!video_writer_open(output, 800, 600, fps, recording.rate, recording.channels)) return 1;
+                if (!video_writer_open(output, settings.width, settings.height, fps, recording.rate, recording.channels)) return 1;
                 recording.open = true;
                 video_writer_add_samples(recording.before_open.data(),
                                          recording.before_open.size() / recording.channels);

@@ -12,7 +12,7 @@
 #include "runtime/demo.h"
 
 namespace {
-constexpr int cell_w = 400, cell_h = 300, columns = 3;
+constexpr int columns = 3;
 // Snapshots are kept this often while a part runs; the one nearest its
 // middle goes on the sheet when it ends.
 constexpr double snapshot_step_ms = 250.0;
@@ -24,13 +24,16 @@ struct Snapshot {
     std::vector<uint8_t> half; // cell_w x cell_h RGB
 };
 
+// Each cell is the frame at half its size: the mean of each 2 x 2 block.
 std::vector<uint8_t> halve(const std::vector<uint8_t>& full) {
+    const int cell_w = capture_run.width / 2, cell_h = capture_run.height / 2;
+    const size_t row = static_cast<size_t>(capture_run.width) * 3;
     std::vector<uint8_t> half(static_cast<size_t>(cell_w) * cell_h * 3);
     for (int y = 0; y < cell_h; ++y)
         for (int x = 0; x < cell_w; ++x)
             for (int c = 0; c < 3; ++c) {
-                const uint8_t* p = &full[(static_cast<size_t>(2 * y) * 800 + 2 * x) * 3 + c];
-                int sum = p[0] + p[3] + p[2400] + p[2403];
+                const uint8_t* p = &full[2 * y * row + (2 * static_cast<size_t>(x)) * 3 + c];
+                int sum = p[0] + p[3] + p[row] + p[row + 3];
                 half[(static_cast<size_t>(y) * cell_w + x) * 3 + c] = static_cast<uint8_t>(sum / 4);
             }
     return half;
@@ -45,8 +48,9 @@ const Snapshot& middle_of(const std::vector<Snapshot>& shots, double start, doub
 }
 } // namespace
 
-int capture_sheet(const std::string& output) {
-    if (!capture_start(60)) return 1;
+int capture_sheet(const CaptureSettings& settings) {
+    if (!capture_start(60, settings.width, settings.height)) return 1;
+    const int cell_w = settings.width / 2, cell_h = settings.height / 2;
     std::vector<std::pair<int, Snapshot>> chosen;
     std::vector<Snapshot> shots;
     int part = current_part;
@@ -87,5 +91,5 @@ int capture_sheet(const std::string& output) {
         std::snprintf(label, sizeof label, "PART %d  %.1f S", chosen[k].first, chosen[k].second.time / 1000);
         draw_label(sheet.data(), width, height, ox + 8, oy + 8, label);
     }
-    return write_png(output, width, height, sheet.data()) ? 0 : 1;
+    return write_png(settings.output, width, height, sheet.data()) ? 0 : 1;
 }

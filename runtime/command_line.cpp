@@ -1,0 +1,77 @@
+// Option values are parsed in full (a trailing "x" or a stray character is an
+// error, never ignored), and every mistake is reported the same way.
+#include "runtime/command_line.h"
+
+#include <getopt.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+bool parse_int(const char* text, long min, long max, long* value) {
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != 0 || v < min || v > max) return false;
+    *value = v;
+    return true;
+}
+
+bool parse_ms(const char* text, double* value) {
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(text, &end);
+    if (errno != 0 || *end != 0 || !std::isfinite(v) || v < 0) return false;
+    *value = v;
+    return true;
+}
+
+bool parse_ms_list(const char* text, std::vector<double>* values) {
+    std::vector<double> parsed;
+    std::string all = text ? text : "";
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = all.find(',', start);
+        const std::string item = all.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        double v;
+        if (!parse_ms(item.c_str(), &v)) return false;
+        if (!parsed.empty() && v < parsed.back()) return false;
+        parsed.push_back(v);
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    *values = parsed;
+    return true;
+}
+
+bool parse_size(const char* text, int* width, int* height) {
+    if (!text) return false;
+    const std::string s = text;
+    const size_t x = s.find('x');
+    if (x == std::string::npos) return false;
+    long w, h;
+    if (!parse_int(s.substr(0, x).c_str(), 16, 16384, &w) || !parse_int(s.substr(x + 1).c_str(), 16, 16384, &h))
+        return false;
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
+}
+
+bool is_four_by_three(int width, int height) { return width * 3 == height * 4; }
+
+int command_line_error(const char* program, const std::string& problem, const char* usage) {
+    std::fprintf(stderr, "%s: %s\n%s", program, problem.c_str(), usage);
+    return 2;
+}
+
+std::string offending_option(int argc, char** argv) {
+    // getopt_long has moved past the option it could not take.
+    const int at = optind - 1;
+    std::string option = at > 0 && at < argc ? argv[at] : "";
+    if (option.rfind("--", 0) != 0 && optopt) option = std::string("-") + static_cast<char>(optopt);
+    const size_t equals = option.find('=');
+    return equals == std::string::npos ? option : option.substr(0, equals);
+}

@@ -1,0 +1,24 @@
+// Strict parsing of option values and the one error line every program of the
+// show prints for a bad command line. The show and the capture tool use the
+// same functions, on top of getopt_long.
+#pragma once
+#include <string>
+#include <vector>
+
+// Each returns false unless the whole text is a value in range.
+bool parse_int(const char* text, long min, long max, long* value);
+bool parse_ms(const char* text, double* value);  // a time in ms, >= 0
+// Comma-separated ascending times in ms, at least one.
+bool parse_ms_list(const char* text, std::vector<double>* values);
+// "WxH" with both sides in 16..16384.
+bool parse_size(const char* text, int* width, int* height);
+// The show's picture is 4:3: W * 3 == H * 4.
+bool is_four_by_three(int width, int height);
+
+// Prints "program: problem" and the usage on standard error; returns 2, the
+// status for a bad command line.
+int command_line_error(const char* program, const std::string& problem, const char* usage);
+
+// The option getopt_long stopped at: its name as typed (for an unknown option
+// or a missing value), from argv and getopt's own state.
+std::string offending_option(int argc, char** argv);

@@ -1,0 +1,72 @@
+// --window[=WxH], --size WxH, --help and --version, GNU style.
+#include "runtime/show_options.h"
+
+#include <getopt.h>
+
+#include <cstdio>
+#include <string>
+
+#include "runtime/command_line.h"
+
+namespace {
+const char usage[] =
+    "usage: vavurava-rive [--window[=WxH]] [--size WxH]\n"
+    "Try 'vavurava-rive --help' for more.\n";
+
+const char help[] =
+    "usage: vavurava-rive [OPTION]...\n"
+    "Plays the show, in step with its music, from the folder that holds dats/.\n"
+    "Any key ends it (a key with Alt held does not).\n"
+    "\n"
+    "  --window[=WxH]  play in a resizable window (800x600 unless given) instead of\n"
+    "                  fullscreen; the picture keeps 4:3 inside it\n"
+    "  --size WxH      draw the scenes at this 4:3 size (e.g. 1440x1080); by default\n"
+    "                  the screen's own resolution, or 800x600 on a software renderer\n"
+    "  --help          show this help and exit\n"
+    "  --version       show the version and exit\n"
+    "\n"
+    "Fullscreen covers the screen on its current mode (the mode is never changed),\n"
+    "with black bars where the screen is not 4:3.\n";
+
+const option options[] = {
+    {"window", optional_argument, nullptr, 'w'},
+    {"size", required_argument, nullptr, 's'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'v'},
+    {nullptr, 0, nullptr, 0},
+};
+
+int fail(const std::string& problem) { return command_line_error("vavurava-rive", problem, usage); }
+} // namespace
+
+int parse_show_options(int argc, char** argv, DisplayRequest* display) {
+    optind = 0;  // also from the start when called again
+    opterr = 0;
+    for (int c; (c = getopt_long(argc, argv, ":", options, nullptr)) != -1;) {
+        switch (c) {
+        case 'w':
+            display->fullscreen = false;
+            if (optarg && !parse_size(optarg, &display->window_width, &display->window_height))
+                return fail(std::string("--window: '") + optarg + "' is not a size WxH");
+            break;
+        case 's':
+            if (!parse_size(optarg, &display->render_width, &display->render_height))
+                return fail(std::string("--size: '") + optarg + "' is not a size WxH");
+            if (!is_four_by_three(display->render_width, display->render_height))
+                return fail(std::string("--size: ") + optarg + " is not 4:3 (e.g. 1440x1080)");
+            break;
+        case 'h':
+            std::fputs(help, stdout);
+            return 0;
+        case 'v':
+            std::printf("vavurava-rive %s\n", VAVURAVA_VERSION);
+            return 0;
+        case ':':
+            return fail(offending_option(argc, argv) + ": needs a value");
+        default:
+            return fail(offending_option(argc, argv) + ": unknown option");
+        }
+    }
+    if (optind < argc) return fail(std::string(argv[optind]) + ": unexpected argument");
+    return -1;
+}

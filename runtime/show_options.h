@@ -1,0 +1,7 @@
+// The show's command line: how it is put on the screen.
+#pragma once
+#include "platform/platform.h"
+
+// Reads the options into *display. Returns -1 when the show should run, or
+// the exit status (0 after --help or --version, 2 after a mistake, reported).
+int parse_show_options(int argc, char** argv, DisplayRequest* display);
