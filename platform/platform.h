@@ -42,11 +42,17 @@ void platform_post_key_down(bool alt_held);
 // Hides or shows the pointer over the window.
 void platform_show_cursor(bool shown);
 
-// Performance counter. A virtual counter, once installed, replaces the real
-// one for every later reading.
+// Performance counter, counted from the process start so that readings stay
+// small however long the machine has been up. A virtual counter, once
+// installed, replaces it for every later reading and is returned as it reads
+// (nullptr uninstalls it).
 uint64_t platform_counter();
 uint64_t platform_counter_frequency();
 void platform_install_virtual_counter(uint64_t (*counter)(), uint64_t frequency);
+// Replaces the raw source beneath the process-start origin, as if the process
+// started now with the counter reading what `counter` returns; nullptr goes
+// back to the system's counter and its own origin.
+void platform_install_raw_counter(uint64_t (*counter)(), uint64_t frequency);
 
 // Starts a detached thread running routine(argument).
 void platform_start_thread(void (*routine)(void*), void* argument);

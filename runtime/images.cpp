@@ -125,15 +125,18 @@ int32_t load_image_from_memory(const uint8_t* bytes, size_t size, int32_t textur
     if (error.warning[0] && !already_reported(what))
         std::fprintf(stderr, "images: %s: %s; the picture is kept as far as it decoded\n", what, error.warning);
     if (texture_id <= 0) return 1;
+    upload_image_texture(texture_id, image_width, image_height, image_pixels);
+    return 1;
+}
+
+void upload_image_texture(int32_t texture_id, int32_t width, int32_t height, const uint8_t* rgb) {
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture_id));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, image_width, image_height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                 image_pixels);
-    return 1;
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
 }
 
 int32_t load_image(const char* path, int32_t texture_id) {

@@ -20,6 +20,10 @@ int32_t load_image_from_memory(const uint8_t* bytes, size_t size, int32_t textur
 
 int32_t load_image(const char* path, int32_t texture_id);
 
+// Binds texture_id and gives it an RGB image (rows bottom-up, tightly packed)
+// with repeat wrapping and linear filtering, as every image texture has.
+void upload_image_texture(int32_t texture_id, int32_t width, int32_t height, const uint8_t* rgb);
+
 // The 18 start-up images, in their order, with the copies and settings made
 // between them; the mesh textures come between image 17 and image 18.
 void load_startup_images();

@@ -40,6 +40,15 @@ void place_spark(Sprite& spark, double part_time) {
     spark.z = static_cast<float>(-10.0 - 1.5 * std::cos(psi));
 }
 
+// Ids 3000 to 3008 held other pictures earlier in the show, so an image that
+// cannot be loaded gets a plain white texture: its band shows white rather
+// than a stale picture.
+void load_greeting(const char* path, int32_t texture_id) {
+    if (load_image(path, texture_id)) return;
+    static const uint8_t white[3] = {255, 255, 255};
+    upload_image_texture(texture_id, 1, 1, white);
+}
+
 void remove_spark(int32_t j) {
     for (int32_t i = j; i + 1 < sprite_count; ++i) sprite_table[i] = sprite_table[i + 1];
     --sprite_count;
@@ -140,12 +149,12 @@ void enter_part_100() {
     current_part = 100;
     glDisable(GL_CULL_FACE);
     greets_table[0].texture_id = 10000;
-    load_image("dats/greets.jpg", 10000);
+    load_greeting("dats/greets.jpg", 10000);
     for (int k = 1; k < greets_count; ++k) {
         char name[32];
         std::snprintf(name, sizeof name, "dats/%2.2d.jpg", k);
         greets_table[k].texture_id = 2999 + k;
-        load_image(name, 2999 + k);
+        load_greeting(name, 2999 + k);
     }
     // The part's clock starts after the loading.
     part_start_time = demo_clock();

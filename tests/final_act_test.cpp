@@ -2,6 +2,8 @@
 // sparks, spawning ticks and greetings schedule.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -510,6 +512,47 @@ TEST(FinaleEntry, ClockStartsAfterLoadingAndCountsReset) {
     EXPECT_EQ(greets_table[1].texture_id, 3000);
     EXPECT_EQ(greets_table[17].texture_id, 3016);
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+}
+
+// Texture 3004 held a picture earlier in the show; with dats/05.jpg missing
+// the fifth greeting's band must not show it.
+TEST(FinaleEntry, AMissingGreetingShowsAPlainWhiteBand) {
+    ensure_gl_context();
+    const std::string folder = scratch_path("finale-missing-05");
+    mkdir(folder.c_str(), 0700);
+    mkdir((folder + "/dats").c_str(), 0700);
+    const std::vector<uint8_t> dark = make_jpeg(16, 16, black);
+    write_file(folder + "/dats/greets.jpg", dark);
+    for (int k = 1; k <= 17; ++k)
+        if (k != 5) write_file(folder + "/dats/" + (k < 10 ? "0" : "") + std::to_string(k) + ".jpg", dark);
+    load_test_texture(1000, black);
+    load_test_texture(3004, [](int, int) { return Rgb{200, 40, 40}; });
+
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    ASSERT_EQ(chdir(folder.c_str()), 0);
+    set_virtual_clock_ms(80000);
+    testing::internal::CaptureStderr();
+    enter_part_100();
+    testing::internal::GetCapturedStderr();
+    ASSERT_EQ(chdir(here), 0);
+
+    // Only the fifth greeting in view: at the bottom, not yet turned; the
+    // others long since risen out of the top.
+    greets_shown = 6;
+    for (int k = 0; k < 5; ++k) greets_table[k].appearance_time = -1e6f;
+    greets_table[5].appearance_time = 1000;
+    set_virtual_clock_ms(81000);
+    glClear(GL_COLOR_BUFFER_BIT);
+    draw_part_100();
+    // The band spans rows 0 to 75 and columns 200 to 600.
+    for (int x : {250, 400, 550}) {
+        const Rgb p = read_pixel(x, 37);
+        EXPECT_GE(p.r, 250);
+        EXPECT_GE(p.g, 250);
+        EXPECT_GE(p.b, 250);
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 // --- finale: the bolts ----------------------------------------------------

@@ -4,11 +4,16 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "platform/platform.h"
+#include "runtime/clock.h"
 #include "runtime/demo.h"
 #include "runtime/ranrot.h"
+#include "runtime/view.h"
 #include "scenes/parts.h"
 #include "tests/support.h"
 #include "video/clip.h"
@@ -179,6 +184,98 @@ TEST_F(VideoPart, FilmBandsRestartTheirScrollAfterEightSeconds) {
     part_start_time = 20000 - 8001;
     draw_film_bands(12);
     EXPECT_DOUBLE_EQ(part_start_time, 20000);
+}
+
+namespace {
+// A nanosecond counter as SDL reads it on a machine up for 30 days.
+std::atomic<uint64_t> uptime_ns{0};
+uint64_t uptime_counter() { return uptime_ns.load(); }
+
+// Scroll (units) and ripple phase (radians) of the lower band's first cell,
+// read back through GL feedback: its left bottom corner lies at
+// (-20 - scroll, -13 + f(-20 + T)) for the sine copy and the cosine copy.
+struct BandPhase {
+    double scroll, ripple;
+};
+BandPhase lower_band_phase() {
+    std::vector<GLfloat> feedback(8192);
+    glFeedbackBuffer(static_cast<GLsizei>(feedback.size()), GL_2D, feedback.data());
+    glRenderMode(GL_FEEDBACK);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    // A quarter of the width keeps both bands whole in the view, so no cell
+    // is clipped and the polygons come out in the order they were drawn.
+    glScalef(0.25f, 1.0f, 1.0f);
+    draw_film_bands(12);
+    const GLint used = glRenderMode(GL_RENDER);
+    EXPECT_GT(used, 0);
+    std::vector<std::vector<std::pair<double, double>>> polygons;
+    for (GLint i = 0; i < used;) {
+        EXPECT_EQ(feedback[i], static_cast<GLfloat>(GL_POLYGON_TOKEN));
+        const int n = static_cast<int>(feedback[i + 1]);
+        std::vector<std::pair<double, double>> corners;
+        for (int v = 0; v < n; ++v) {
+            // Window to band coordinates: 800 x 600 over the 40 x 40 view.
+            const double x = (feedback[i + 2 + 2 * v] / 20.0 - 20.0) * 4.0;
+            const double y = feedback[i + 3 + 2 * v] / 15.0 - 20.0;
+            corners.push_back({x, y});
+        }
+        polygons.push_back(corners);
+        i += 2 + 2 * n;
+    }
+    // Two bands of 24 quads each.
+    EXPECT_EQ(polygons.size() % 48, 0u);
+    const size_t per_quad = polygons.size() / 48;
+    auto corner = [&](size_t quad) {
+        std::pair<double, double> low_left{1e9, 1e9};
+        for (size_t p = quad * per_quad; p < (quad + 1) * per_quad; ++p)
+            for (const auto& c : polygons[p])
+                if (c.first < low_left.first - 1e-3 || (c.first < low_left.first + 1e-3 && c.second < low_left.second))
+                    low_left = c;
+        return low_left;
+    };
+    const auto with_sin = corner(0), with_cos = corner(1);
+    const double scroll = -20.0 - with_sin.first;
+    const double ripple = std::atan2(with_sin.second + 13.0, with_cos.second + 13.0);
+    return {scroll, ripple};
+}
+} // namespace
+
+// Scenes keep clock readings in floats, so the clock must stay small however
+// long the machine has been up: a float of a month's milliseconds steps by
+// 256 ms, and the bands would move in jerks.
+TEST(VideoPartClock, FilmBandsMoveOneFrameAtATimeAfterAMonthOfUptime) {
+    ensure_gl_context();
+    const uint64_t ns_per_frame = 16666667;
+    uptime_ns = 30ull * 24 * 3600 * 1000000000ull;
+    platform_install_virtual_counter(nullptr, 0);
+    platform_install_raw_counter(uptime_counter, 1000000000);
+    uptime_ns += 5ull * 1000000000ull;  // the show starts a few seconds in
+    set_flat_view();
+    enter_part_2();
+    EXPECT_LT(demo_clock(), 60000.0);
+
+    const double step = ns_per_frame / 1e9;
+    BandPhase last = lower_band_phase();
+    int restarts = 0, uneven = 0, first_uneven = 0;
+    // Ten seconds: one restart of the scroll, after 8 s.
+    for (int frame = 1; frame <= 600; ++frame) {
+        uptime_ns += ns_per_frame;
+        const BandPhase now = lower_band_phase();
+        bool even = std::fabs(std::remainder(now.ripple - last.ripple, 2 * 3.1415926536) - step) < 1e-3;
+        if (now.scroll < last.scroll) {
+            ++restarts;
+            even = even && last.scroll + step > 8.0 && std::fabs(now.scroll) < 1e-3;
+        } else {
+            even = even && std::fabs(now.scroll - last.scroll - step) < 1e-3;
+        }
+        if (!even && uneven++ == 0) first_uneven = frame;
+        last = now;
+    }
+    EXPECT_EQ(uneven, 0) << "first at frame " << first_uneven;
+    EXPECT_EQ(restarts, 1);
+    platform_install_raw_counter(nullptr, 0);
+    set_virtual_clock_ms(0);
 }
 
 TEST_F(VideoPart, TheFrameThatEndsTheClipIsStillDrawn) {

@@ -345,11 +345,12 @@ TEST(ClipLoading, AnExtraStreamAddsNothingAndReadingWaitsForItsEnd) {
     EXPECT_EQ(clip.live_streams, 0);
     for (uint32_t i = 0; i < clip.data_len; ++i) ASSERT_NE(clip.data[i], 0x55);
 
-    // Without the audio stream's end the file is cut short: nothing plays.
+    // Without the audio stream's end the file is cut short; the video plays.
     audio.ends = false;
     const std::string cut = load_and_capture(mux_ogm({video, audio}), &clip);
-    EXPECT_EQ(cut, "video: test clip: the file ends before every stream has ended\n");
-    expect_empty_clip(clip);
+    EXPECT_EQ(cut, "video: test clip: cut short after 1 frame; the clip plays what was read\n");
+    EXPECT_EQ(clip.data_len, payload_size(video.packets[0]) + payload_size(video.packets[1]));
+    EXPECT_NE(clip.decoder, nullptr);
 }
 
 TEST(ClipLoading, ASecondVideoStreamReplacesTheFirst) {
@@ -442,8 +443,47 @@ TEST(ClipLoadingBadFiles, NoEndOfStreamPageStopsAtTheEndOfTheFile) {
     MuxStream video{3, {stream_header("video", 400000, 64, 32), data_packet(Bytes(40, 1), 1)}, false};
     VideoClip clip;
     EXPECT_EQ(load_and_capture(mux_ogm({video}), &clip),
-              "video: test clip: the file ends before every stream has ended\n");
-    expect_empty_clip(clip);
+              "video: test clip: cut short after 1 frame; the clip plays what was read\n");
+    EXPECT_EQ(clip.data_len, payload_size(video.packets[0]) + payload_size(video.packets[1]));
+}
+
+// An interrupted copy: the file stops inside a page. The whole pages before
+// the cut play for as long as their frames last, then the part hands over.
+TEST(ClipLoadingBadFiles, ClipCutInsideAPagePlaysTheFramesBeforeTheCut) {
+    ensure_gl_context();
+    const Bytes whole = make_clip_file(64, 32, 10, red, blue);
+    // One page per packet: the cut falls inside the page of the eighth frame.
+    std::vector<size_t> page_ends;
+    for (size_t at = 0; at + 27 <= whole.size();) {
+        const size_t segments = whole[at + 26];
+        size_t body = 0;
+        for (size_t i = 0; i < segments; ++i) body += whole[at + 27 + i];
+        at += 27 + segments + body;
+        page_ends.push_back(at);
+    }
+    ASSERT_EQ(page_ends.size(), 12u);  // header, comment, ten frames
+    const Bytes cut(whole.begin(), whole.begin() + static_cast<long>(page_ends[8] + page_ends[9]) / 2);
+    const std::string path = scratch_path("interrupted.ogm");
+    write_file(path, cut);
+
+    VideoClip clip;
+    std::memset(&clip, 0, sizeof clip);
+    testing::internal::CaptureStderr();
+    load_video_clip(path.c_str(), &clip);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "video: " + path + ": cut short after 7 frames; the clip plays what was read\n");
+    ASSERT_NE(clip.decoder, nullptr);
+
+    current_part = 2;
+    clip_start_time = 0;
+    double now = 0;
+    while (current_part == 2 && now < 2000) {
+        now += 40;
+        decode_at(&clip, now);
+    }
+    EXPECT_EQ(current_part, 10);
+    EXPECT_EQ(clip.frame_count, 7);
+    EXPECT_EQ(now, 8 * 40);
 }
 
 TEST(ClipLoadingBadFiles, PictureSizeOutsideTheFrameBuffer) {

@@ -1,13 +1,17 @@
 // The whole show in one run under the virtual clock: every part entered in
 // its order at its time, and no OpenGL error but the room's one.
+#define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <fstream>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "geometry/draw.h"
 #include "runtime/demo.h"
 #include "runtime/startup.h"
 #include "scenes/part_100.h"
@@ -19,13 +23,17 @@ struct Entry {
     double time;
 };
 std::vector<Entry> entries;
-std::set<int32_t> drawn_this_frame;
 double virtual_now;
 
-void note_entry(int32_t part) {
-    entries.push_back({part, virtual_now});
-    drawn_this_frame.insert(part);
+// What GL's debug output reported as errors since the last frame.
+std::vector<std::string> reported_errors;
+
+void GLAPIENTRY note_debug_message(GLenum, GLenum type, GLuint, GLenum, GLsizei, const GLchar* message,
+                                   const void*) {
+    if (type == GL_DEBUG_TYPE_ERROR) reported_errors.push_back(message);
 }
+
+void note_entry(int32_t part) { entries.push_back({part, virtual_now}); }
 
 // Virtual milliseconds per frame: coarse, so the show plays in well under a minute.
 constexpr double frame_step = 100.0;
@@ -35,11 +43,23 @@ double entered_at(int32_t part) {
         if (e.part == part) return e.time;
     return -1;
 }
+
+std::vector<GLenum> drain_gl_errors() {
+    std::vector<GLenum> errors;
+    for (GLenum e = glGetError(); e != GL_NO_ERROR; e = glGetError()) errors.push_back(e);
+    return errors;
+}
 } // namespace
 
 TEST(WholeShow, PlaysEveryPartInOrderOnTimeWithoutGlErrors) {
     if (!std::ifstream("dats/zad2.ogg")) GTEST_SKIP() << "dats/ has not been generated in this build directory";
     ensure_gl_context();
+    drain_gl_errors();
+    // Synchronous debug output names the call that failed, in the frame it failed.
+    glEnable(GL_DEBUG_OUTPUT);
+    glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+    glDebugMessageCallback(note_debug_message, nullptr);
+    reported_errors.clear();
     virtual_now = 1000;
     set_virtual_clock_ms(virtual_now);
     entries.clear();
@@ -47,23 +67,41 @@ TEST(WholeShow, PlaysEveryPartInOrderOnTimeWithoutGlErrors) {
     ASSERT_TRUE(demo_startup());
     ASSERT_EQ(current_part, 1);
     const double start = demo_start_time;
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    EXPECT_TRUE(drain_gl_errors().empty()) << "GL error during start-up";
+    EXPECT_EQ(reported_errors, std::vector<std::string>{});
 
     std::vector<std::string> unexpected;
-    int frames = 0;
+    int frames = 0, refused_frames = 0;
     double finale_until = -1;
     // Ten virtual minutes at most; the show needs far less.
     while (frames < 15000 && (finale_until < 0 || virtual_now < finale_until)) {
-        drawn_this_frame = {current_part};
+        // Nothing before part 3 in the dispatch order enters it, so it is
+        // drawn exactly in the frames that begin in it.
+        const bool room_drawn = current_part == 3;
+        reported_errors.clear();
         demo_render_frame();
         demo_present_frame();
-        for (GLenum e = glGetError(); e != GL_NO_ERROR; e = glGetError()) {
-            // Part 3 gives a light a negative attenuation, which GL refuses.
-            if (e == GL_INVALID_VALUE && drawn_this_frame.count(3)) continue;
-            unexpected.push_back("GL error 0x" + std::to_string(e) + " at " +
-                                 std::to_string(virtual_now - start) + " ms in part " +
-                                 std::to_string(current_part));
+        const std::vector<GLenum> errors = drain_gl_errors();
+        // The room's light 0 takes cos(G pi / 800) / 10000 + 0.00008 as its
+        // quadratic attenuation; GL refuses it when negative and keeps the
+        // last value it accepted.
+        const double g = virtual_now - start;
+        const bool refused = room_drawn && std::cos(g * 3.1415926536 / 800.0) / 10000.0 + 0.00008 < 0;
+        const std::string at = std::to_string(g) + " ms in part " + std::to_string(current_part);
+        if (refused) {
+            ++refused_frames;
+            GLfloat kept = -1;
+            glGetLightfv(GL_LIGHT0, GL_QUADRATIC_ATTENUATION, &kept);
+            if (errors != std::vector<GLenum>{GL_INVALID_VALUE} || reported_errors.size() != 1 ||
+                reported_errors[0].find("glLight") == std::string::npos ||
+                !(light_records[0].quadratic_attenuation < 0) || !(kept >= 0) ||
+                light_records[0].constant_attenuation < 0 || light_records[0].linear_attenuation < 0)
+                unexpected.push_back("light 0's negative quadratic attenuation not refused alone at " + at);
+        } else if (!errors.empty() || !reported_errors.empty()) {
+            char code[16];
+            std::snprintf(code, sizeof code, "0x%04x", errors.empty() ? 0u : errors.front());
+            unexpected.push_back(std::string("GL error ") + code + " (" +
+                                 (reported_errors.empty() ? "" : reported_errors.front()) + ") at " + at);
         }
         if (current_part == 100 && finale_until < 0) finale_until = virtual_now + 4000;
         virtual_now += frame_step;
@@ -71,12 +109,16 @@ TEST(WholeShow, PlaysEveryPartInOrderOnTimeWithoutGlErrors) {
         ++frames;
     }
     part_entered_hook = nullptr;
+    glDebugMessageCallback(nullptr, nullptr);
+    glDisable(GL_DEBUG_OUTPUT);
 
     std::vector<int32_t> order = {1};
     for (const Entry& e : entries) order.push_back(e.part);
     EXPECT_EQ(order, (std::vector<int32_t>{1, 2, 10, 3, 4, 5, 7, 9, 100}));
     EXPECT_TRUE(unexpected.empty()) << unexpected.size() << " errors, first: "
                                     << (unexpected.empty() ? "" : unexpected.front());
+    // Three frames of every 1600 ms period at this step, over 20 s.
+    EXPECT_GT(refused_frames, 30);
     ASSERT_EQ(entries.size(), 8u);
 
     // Fixed-length parts hand over on the first frame past their length.

@@ -1,6 +1,7 @@
 // Loads an OGM clip into memory: finds the video stream by its header,
 // gathers the payload of every video packet into one block and creates the
-// clip's MPEG-4 decoder. Bad files leave an empty clip and one message.
+// clip's MPEG-4 decoder. Bad files leave an empty clip and one message; a file
+// cut short plays the whole pages before the cut.
 #include <ogg/ogg.h>
 #include <xvid.h>
 
@@ -143,6 +144,8 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
     uint32_t fill = 0;
     size_t offset = 0;
     bool last_chunk = false;
+    bool cut_short = false;
+    int32_t frames = 0;
     int damaged_spans = 0;
     ogg_stream_state probe;
     ogg_stream_init(&probe, 0);
@@ -150,7 +153,9 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
 
     while (!last_chunk && problem.empty()) {
         if (offset >= size) {
-            problem = have_video ? "the file ends before every stream has ended" : "no video stream";
+            // An interrupted copy or download: what was read still plays.
+            if (have_video) cut_short = true;
+            else problem = "no video stream";
             break;
         }
         const size_t count = size - offset < chunk_bytes ? size - offset : chunk_bytes;
@@ -211,6 +216,10 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
                     problem = "packets hold more bytes than the file";
                 else if (!append_packet_payload(gathered.data(), &packet, &fill))
                     problem = "a packet's length bytes run past its end";
+                // Header packets have bit 0 of the flag byte set; every other
+                // packet is one frame.
+                else if ((packet.packet[0] & 1) == 0)
+                    ++frames;
             }
         }
     }
@@ -224,6 +233,9 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
         make_empty_clip(clip, what, problem);
         return;
     }
+    if (cut_short)
+        std::fprintf(stderr, "video: %s: cut short after %d frame%s; the clip plays what was read\n", what, frames,
+                     frames == 1 ? "" : "s");
     if (damaged_spans > 0)
         std::fprintf(stderr, "video: %s: %d damaged stretch%s of data skipped; the clip plays what was read\n", what,
                      damaged_spans, damaged_spans == 1 ? "" : "es");
