@@ -45,6 +45,8 @@ void platform_install_virtual_counter(uint64_t (*counter)(), uint64_t frequency)
     virtual_counter.store(counter);
 }
 
+bool platform_counter_is_virtual() { return virtual_counter.load() != nullptr; }
+
 void platform_install_raw_counter(uint64_t (*counter)(), uint64_t frequency) {
     if (counter) {
         raw_frequency.store(frequency);

@@ -49,6 +49,9 @@ void platform_show_cursor(bool shown);
 uint64_t platform_counter();
 uint64_t platform_counter_frequency();
 void platform_install_virtual_counter(uint64_t (*counter)(), uint64_t frequency);
+// True while a virtual counter drives the clock: time then moves only as its
+// owner says, and a sound card's real-time buffering means nothing to it.
+bool platform_counter_is_virtual();
 // Replaces the raw source beneath the process-start origin, as if the process
 // started now with the counter reading what `counter` returns; nullptr goes
 // back to the system's counter and its own origin.

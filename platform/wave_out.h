@@ -67,7 +67,8 @@ int wave_out_write(WaveOutDevice* device, WaveHeader* header);
 int wave_out_unprepare(WaveOutDevice* device, WaveHeader* header);
 // When the first sound after the restart is heard, in ms on the counter: for a
 // sound card, the moment it first took sound after the restart (waited for,
-// up to a second) plus its buffer; for the file sink, the restart itself.
+// up to a second) plus its buffer; for the file sink or on a virtual counter,
+// the restart itself.
 double wave_out_playback_origin(WaveOutDevice* device);
 // The writer will queue nothing more (its stream has ended). The sink stops
 // waiting for refills from then on; a sound card does not care.
