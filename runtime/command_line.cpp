@@ -67,11 +67,17 @@ int command_line_error(const char* program, const std::string& problem, const ch
     return 2;
 }
 
-std::string offending_option(int argc, char** argv) {
+std::string getopt_problem(int argc, char** argv, int result) {
     // getopt_long has moved past the option it could not take.
     const int at = optind - 1;
     std::string option = at > 0 && at < argc ? argv[at] : "";
-    if (option.rfind("--", 0) != 0 && optopt) option = std::string("-") + static_cast<char>(optopt);
+    const bool long_option = option.rfind("--", 0) == 0;
+    if (!long_option && optopt) option = std::string("-") + static_cast<char>(optopt);
     const size_t equals = option.find('=');
-    return equals == std::string::npos ? option : option.substr(0, equals);
+    const bool has_value = long_option && equals != std::string::npos;
+    if (has_value) option.resize(equals);
+    if (result == ':') return option + ": needs a value";
+    // optopt names a known option that refused its value.
+    if (has_value && optopt) return option + ": takes no value";
+    return option + ": unknown option";
 }

@@ -19,6 +19,7 @@ bool is_four_by_three(int width, int height);
 // status for a bad command line.
 int command_line_error(const char* program, const std::string& problem, const char* usage);
 
-// The option getopt_long stopped at: its name as typed (for an unknown option
-// or a missing value), from argv and getopt's own state.
-std::string offending_option(int argc, char** argv);
+// What was wrong with the option getopt_long stopped at (it returned result,
+// '?' or ':'), naming it as typed: "--size: needs a value", "--help: takes no
+// value", "--bogus: unknown option".
+std::string getopt_problem(int argc, char** argv, int result);

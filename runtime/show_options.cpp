@@ -61,12 +61,15 @@ int parse_show_options(int argc, char** argv, DisplayRequest* display) {
         case 'v':
             std::printf("vavurava-rive %s\n", VAVURAVA_VERSION);
             return 0;
-        case ':':
-            return fail(offending_option(argc, argv) + ": needs a value");
         default:
-            return fail(offending_option(argc, argv) + ": unknown option");
+            return fail(getopt_problem(argc, argv, c));
         }
     }
-    if (optind < argc) return fail(std::string(argv[optind]) + ": unexpected argument");
+    if (optind < argc) {
+        int w, h;
+        const bool size = parse_size(argv[optind], &w, &h);
+        return fail(std::string(argv[optind]) + ": unexpected argument" +
+                    (size ? " (a window's size goes as --window=WxH)" : ""));
+    }
     return -1;
 }

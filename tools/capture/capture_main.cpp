@@ -122,10 +122,8 @@ int main(int argc, char** argv) {
         case version:
             std::printf("vavurava-capture %s\n", VAVURAVA_VERSION);
             return 0;
-        case ':':
-            return fail(offending_option(argc, argv) + ": needs a value");
         default:
-            return fail(offending_option(argc, argv) + ": unknown option");
+            return fail(getopt_problem(argc, argv, c));
         }
     }
     if (optind < argc) return fail(std::string(argv[optind]) + ": unexpected argument");
