@@ -12,4 +12,4 @@ if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${SDL_VIDEODRIVER:-}" ]; t
     ./vavurava-capture -o "$here/vavurava-rive.ogm"
     exit $?
 fi
-exec ./vavurava-rive
+exec ./vavurava-rive "$@"

@@ -2,16 +2,19 @@
 # needs (when run as root or through sudo) and builds it into build/.
 set -euo pipefail
 
+# What the show and its tools need to build and run.
 packages="build-essential cmake pkg-config libsdl2-dev libogg-dev libvorbis-dev libjpeg62-turbo-dev
   libxvidcore-dev libpng-dev libfreetype-dev fonts-dejavu-core libgtest-dev libgl-dev
-  libgl1-mesa-dri libegl-mesa0 ffmpeg xvfb xauth"
+  libgl1-mesa-dri libegl-mesa0"
+# What the tests add: a real X screen and its tools, a sound server, ffmpeg.
+test_packages="ffmpeg xvfb xauth xdotool x11-utils pulseaudio pulseaudio-utils"
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$repo/build"
 
-install_packages() {
+install_packages() {  # [extra packages]
     local missing=()
-    for p in $packages; do
+    for p in $packages "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0

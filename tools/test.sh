@@ -2,7 +2,7 @@
 # Runs every test: installs what is missing, builds, then CTest with a
 # pass/fail summary on its last line.
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
-install_packages
+install_packages $test_packages
 build_show
 cd "$build"
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
