@@ -76,6 +76,11 @@ TEST(AudioSync, TheShowPlaysOnARealSoundServerWithAShortBuffer) {
     command_output("(cd " VAVURAVA_BUILD_DIR " && " + server.env +
                    "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=pulseaudio ./vavurava-rive --window >/dev/null 2>&1 &"
                    " echo $! > " + pid_file + "; wait $!; echo $? > " + status_file + ") >/dev/null 2>&1 &");
+    // A show the test could not end must not outlive it.
+    struct Reaper {
+        std::string pid_file;
+        ~Reaper() { command_output("kill -KILL $(cat " + pid_file + ") 2>/dev/null"); }
+    } reaper{pid_file};
     std::string inputs;
     for (int k = 0; k < 300 && inputs.find("Buffer Latency") == std::string::npos; ++k) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

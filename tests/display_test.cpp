@@ -56,23 +56,30 @@ struct XScreen {
 // The show as a user starts it, on the given screen; its exit status is
 // written to a file when it ends.
 struct Show {
-    std::string status_file;
+    std::string status_file, pid_file;
 
     Show(const XScreen& screen, const std::string& options) {
         static int shows;
         status_file = scratch_path("show_status_" + std::to_string(++shows));
-        command_output("(cd " VAVURAVA_BUILD_DIR " && DISPLAY=" + screen.display + " SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./vavurava-rive " +
-                       options + " >/dev/null 2>&1; echo $? > " + status_file + ") >/dev/null 2>&1 &");
+        pid_file = status_file + ".pid";
+        command_output("(cd " VAVURAVA_BUILD_DIR " && DISPLAY=" + screen.display +
+                       " SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy ./vavurava-rive " + options +
+                       " >/dev/null 2>&1 & echo $! > " + pid_file + "; wait $!; echo $? > " + status_file +
+                       ") >/dev/null 2>&1 &");
+    }
+    // A show the test could not end must not outlive it.
+    ~Show() {
+        if (wait_exit(0) < 0) command_output("kill -KILL $(cat " + pid_file + ") 2>/dev/null");
     }
     // The exit status, or -1 while it still runs after timeout_s.
     int wait_exit(int timeout_s) const {
-        for (int k = 0; k < timeout_s * 10; ++k) {
+        for (int k = 0;; ++k) {
             std::ifstream in(status_file);
             int status;
             if (in >> status) return status;
+            if (k >= timeout_s * 10) return -1;
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        return -1;
     }
 };
 
