@@ -1,7 +1,9 @@
-// Writes the OGM layout players read: a video stream header packet, a
-// comment packet, then one packet per frame (flag byte, one length byte);
-// the Vorbis stream beside it with its three header packets.
-#include "video_writer.h"
+// The show's own clip format: MPEG-4 pictures (xvidcore) in an OGM video
+// stream and Vorbis sound (libvorbisenc), interleaved in one Ogg file. The
+// layout is the one players read: a video stream header packet, a comment
+// packet, then one packet per frame (flag byte, one length byte); the Vorbis
+// stream beside it with its three header packets.
+#include "media_writer.h"
 
 #include "ogm_mux.h"
 #include "xvid_encoder.h"
@@ -17,31 +19,38 @@
 #include <vector>
 
 namespace {
-struct Writer {
-    std::FILE* file = nullptr;
-    int width = 0, height = 0, fps = 0, channels = 0;
-    std::unique_ptr<databuild::XvidEncoder> encoder;
-    ogg_stream_state video, audio;
-    vorbis_info info;
-    vorbis_comment comment;
-    vorbis_dsp_state dsp;
-    vorbis_block block;
-    int64_t frames = 0;
+class OgmWriter : public MediaWriter {
+public:
+    OgmWriter(const std::string& path, const MediaSpec& spec) : path_(path), channels_(spec.channels) {}
+    ~OgmWriter() override;
+    bool open(const MediaSpec& spec);
+    bool add_frame(const uint8_t* rows) override;
+    bool add_samples(const int16_t* samples, size_t frames) override;
+    bool finish() override;
+    void discard() override;
+
+private:
+    void write_page(const ogg_page& page);
+    void drain(ogg_stream_state* stream, bool flush);
+    void encode_audio_blocks();
+    void release();
+
+    std::string path_;
+    std::FILE* file_ = nullptr;
+    bool created_ = false;
+    int channels_ = 0;
+    std::unique_ptr<databuild::XvidEncoder> encoder_;
+    ogg_stream_state video_, audio_;
+    vorbis_info info_;
+    vorbis_comment comment_;
+    vorbis_dsp_state dsp_;
+    vorbis_block block_;
+    bool streams_ready_ = false;
+    int64_t frames_ = 0;
     // Each frame packet waits for the next, so the last can carry end-of-stream.
-    std::vector<uint8_t> pending;
-    bool failed = false;
-} w;
-
-void write_page(const ogg_page& page) {
-    if (std::fwrite(page.header, 1, page.header_len, w.file) != static_cast<size_t>(page.header_len) ||
-        std::fwrite(page.body, 1, page.body_len, w.file) != static_cast<size_t>(page.body_len))
-        w.failed = true;
-}
-
-void drain(ogg_stream_state* stream, bool flush) {
-    ogg_page page;
-    while (flush ? ogg_stream_flush(stream, &page) : ogg_stream_pageout(stream, &page)) write_page(page);
-}
+    std::vector<uint8_t> pending_;
+    bool failed_ = false;
+};
 
 void packet_in(ogg_stream_state* stream, std::vector<uint8_t>& bytes, int64_t granule, bool bos, bool eos,
                int64_t number) {
@@ -55,105 +64,145 @@ void packet_in(ogg_stream_state* stream, std::vector<uint8_t>& bytes, int64_t gr
     ogg_stream_packetin(stream, &packet);
 }
 
-void encode_audio_blocks() {
-    while (vorbis_analysis_blockout(&w.dsp, &w.block) == 1) {
-        vorbis_analysis(&w.block, nullptr);
-        vorbis_bitrate_addblock(&w.block);
+void OgmWriter::write_page(const ogg_page& page) {
+    if (std::fwrite(page.header, 1, page.header_len, file_) != static_cast<size_t>(page.header_len) ||
+        std::fwrite(page.body, 1, page.body_len, file_) != static_cast<size_t>(page.body_len))
+        failed_ = true;
+}
+
+void OgmWriter::drain(ogg_stream_state* stream, bool flush) {
+    ogg_page page;
+    while (flush ? ogg_stream_flush(stream, &page) : ogg_stream_pageout(stream, &page)) write_page(page);
+}
+
+void OgmWriter::encode_audio_blocks() {
+    while (vorbis_analysis_blockout(&dsp_, &block_) == 1) {
+        vorbis_analysis(&block_, nullptr);
+        vorbis_bitrate_addblock(&block_);
         ogg_packet packet;
-        while (vorbis_bitrate_flushpacket(&w.dsp, &packet)) ogg_stream_packetin(&w.audio, &packet);
+        while (vorbis_bitrate_flushpacket(&dsp_, &packet)) ogg_stream_packetin(&audio_, &packet);
     }
 }
-} // namespace
 
-bool video_writer_open(const std::string& path, int width, int height, int fps, int rate, int channels) {
-    w = Writer();
-    w.width = width, w.height = height, w.fps = fps, w.channels = channels;
-    w.file = std::fopen(path.c_str(), "wb");
-    if (!w.file) {
-        std::fprintf(stderr, "capture: %s: cannot write\n", path.c_str());
+bool OgmWriter::open(const MediaSpec& spec) {
+    file_ = std::fopen(path_.c_str(), "wb");
+    if (!file_) {
+        std::fprintf(stderr, "capture: %s: cannot write\n", path_.c_str());
         return false;
     }
+    created_ = true;
     databuild::XvidSettings settings;
-    settings.width = width;
-    settings.height = height;
-    settings.fps = fps;
-    settings.max_key_interval = fps * 4;
+    settings.width = spec.width;
+    settings.height = spec.height;
+    settings.fps = spec.fps;
+    settings.max_key_interval = spec.fps * 4;
     try {
-        w.encoder = std::make_unique<databuild::XvidEncoder>(settings);
+        encoder_ = std::make_unique<databuild::XvidEncoder>(settings);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "capture: %s: %s\n", path.c_str(), e.what());
+        std::fprintf(stderr, "capture: %s: %s\n", path_.c_str(), e.what());
         return false;
     }
 
-    ogg_stream_init(&w.video, 1);
-    ogg_stream_init(&w.audio, 2);
-    vorbis_info_init(&w.info);
-    vorbis_encode_init_vbr(&w.info, channels, rate, 0.4f);
-    vorbis_comment_init(&w.comment);
-    vorbis_analysis_init(&w.dsp, &w.info);
-    vorbis_block_init(&w.dsp, &w.block);
+    ogg_stream_init(&video_, 1);
+    ogg_stream_init(&audio_, 2);
+    vorbis_info_init(&info_);
+    vorbis_encode_init_vbr(&info_, spec.channels, spec.rate, 0.4f);
+    vorbis_comment_init(&comment_);
+    vorbis_analysis_init(&dsp_, &info_);
+    vorbis_block_init(&dsp_, &block_);
+    streams_ready_ = true;
 
     // Both beginning-of-stream pages come first, then the other headers.
     std::vector<uint8_t> header =
-        databuild::ogm_video_header(width, height, 10000000 / fps, 1, "XVID"); // 100 ns units
-    packet_in(&w.video, header, 0, true, false, 0);
-    drain(&w.video, true);
+        databuild::ogm_video_header(spec.width, spec.height, 10000000 / spec.fps, 1, "XVID"); // 100 ns units
+    packet_in(&video_, header, 0, true, false, 0);
+    drain(&video_, true);
     ogg_packet ident, comments, codebooks;
-    vorbis_analysis_headerout(&w.dsp, &w.comment, &ident, &comments, &codebooks);
-    ogg_stream_packetin(&w.audio, &ident);
-    drain(&w.audio, true);
+    vorbis_analysis_headerout(&dsp_, &comment_, &ident, &comments, &codebooks);
+    ogg_stream_packetin(&audio_, &ident);
+    drain(&audio_, true);
     std::vector<uint8_t> comment = databuild::ogm_comment_packet("vavurava-capture");
-    packet_in(&w.video, comment, 0, false, false, 1);
-    drain(&w.video, true);
-    ogg_stream_packetin(&w.audio, &comments);
-    ogg_stream_packetin(&w.audio, &codebooks);
-    drain(&w.audio, true);
-    return !w.failed;
+    packet_in(&video_, comment, 0, false, false, 1);
+    drain(&video_, true);
+    ogg_stream_packetin(&audio_, &comments);
+    ogg_stream_packetin(&audio_, &codebooks);
+    drain(&audio_, true);
+    return !failed_;
 }
 
-bool video_writer_add_frame(const uint8_t* rows) {
+bool OgmWriter::add_frame(const uint8_t* rows) {
     size_t bytes = 0;
     try {
-        bytes = w.encoder->encode(rows, XVID_CSP_RGB, 4);
+        bytes = encoder_->encode(rows, XVID_CSP_RGB, 4);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "capture: %s\n", e.what());
+        std::fprintf(stderr, "capture: %s: %s\n", path_.c_str(), e.what());
         return false;
     }
     // A frame the encoder holds back still takes its place in time.
-    std::vector<uint8_t> packet = {static_cast<uint8_t>(0x40 | (w.encoder->keyframe() ? 0x08 : 0)), 1};
-    packet.insert(packet.end(), w.encoder->bitstream(), w.encoder->bitstream() + bytes);
-    if (w.frames > 0) packet_in(&w.video, w.pending, w.frames - 1, false, false, w.frames + 1);
-    w.pending = packet;
-    ++w.frames;
-    drain(&w.video, false);
-    drain(&w.audio, false);
-    return !w.failed;
+    std::vector<uint8_t> packet = {static_cast<uint8_t>(0x40 | (encoder_->keyframe() ? 0x08 : 0)), 1};
+    packet.insert(packet.end(), encoder_->bitstream(), encoder_->bitstream() + bytes);
+    if (frames_ > 0) packet_in(&video_, pending_, frames_ - 1, false, false, frames_ + 1);
+    pending_ = packet;
+    ++frames_;
+    drain(&video_, false);
+    drain(&audio_, false);
+    return !failed_;
 }
 
-void video_writer_add_samples(const int16_t* samples, size_t frames) {
-    if (frames == 0) return;
-    float** buffer = vorbis_analysis_buffer(&w.dsp, static_cast<int>(frames));
+bool OgmWriter::add_samples(const int16_t* samples, size_t frames) {
+    if (frames == 0) return !failed_;
+    float** buffer = vorbis_analysis_buffer(&dsp_, static_cast<int>(frames));
     for (size_t i = 0; i < frames; ++i)
-        for (int c = 0; c < w.channels; ++c) buffer[c][i] = samples[i * w.channels + c] / 32768.0f;
-    vorbis_analysis_wrote(&w.dsp, static_cast<int>(frames));
+        for (int c = 0; c < channels_; ++c) buffer[c][i] = samples[i * channels_ + c] / 32768.0f;
+    vorbis_analysis_wrote(&dsp_, static_cast<int>(frames));
     encode_audio_blocks();
+    return !failed_;
 }
 
-bool video_writer_close() {
-    if (!w.file) return false;
-    if (w.frames > 0) packet_in(&w.video, w.pending, w.frames - 1, false, true, w.frames + 1);
-    vorbis_analysis_wrote(&w.dsp, 0);
+bool OgmWriter::finish() {
+    if (frames_ > 0) packet_in(&video_, pending_, frames_ - 1, false, true, frames_ + 1);
+    vorbis_analysis_wrote(&dsp_, 0);
     encode_audio_blocks();
-    drain(&w.video, true);
-    drain(&w.audio, true);
-    w.encoder.reset();
-    vorbis_block_clear(&w.block);
-    vorbis_dsp_clear(&w.dsp);
-    vorbis_comment_clear(&w.comment);
-    vorbis_info_clear(&w.info);
-    ogg_stream_clear(&w.video);
-    ogg_stream_clear(&w.audio);
-    bool ok = !w.failed && std::fclose(w.file) == 0;
-    w.file = nullptr;
+    drain(&video_, true);
+    drain(&audio_, true);
+    release();
+    const bool ok = !failed_ && std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!ok) std::fprintf(stderr, "capture: %s: cannot write\n", path_.c_str());
     return ok;
+}
+
+void OgmWriter::release() {
+    encoder_.reset();
+    if (!streams_ready_) return;
+    streams_ready_ = false;
+    vorbis_block_clear(&block_);
+    vorbis_dsp_clear(&dsp_);
+    vorbis_comment_clear(&comment_);
+    vorbis_info_clear(&info_);
+    ogg_stream_clear(&video_);
+    ogg_stream_clear(&audio_);
+}
+
+void OgmWriter::discard() {
+    release();
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    if (created_) std::remove(path_.c_str());
+    created_ = false;
+}
+
+OgmWriter::~OgmWriter() {
+    release();
+    if (file_) std::fclose(file_);
+}
+} // namespace
+
+std::unique_ptr<MediaWriter> open_ogm_writer(const std::string& path, const MediaSpec& spec) {
+    auto writer = std::make_unique<OgmWriter>(path, spec);
+    if (!writer->open(spec)) {
+        writer->discard();
+        return nullptr;
+    }
+    return writer;
 }
