@@ -257,7 +257,7 @@ bool FfmpegWriter::start_output(Output* output) {
     if (format_.kind == OutputKind::mp4) av_dict_set(&options, "movflags", "+faststart", 0);
     error = avformat_write_header(output->context, &options);
     av_dict_free(&options);
-    return error < 0 ? fail("cannot start the file", error) : true;
+    return error < 0 ? fail("cannot write", error) : true;
 }
 
 bool FfmpegWriter::open() {
@@ -359,7 +359,7 @@ bool FfmpegWriter::finish() {
     for (Output* output : {&main_, &sound_file_}) {
         if (!output->context) continue;
         int error = av_write_trailer(output->context);
-        if (error < 0) return fail("cannot finish the file", error);
+        if (error < 0) return fail("cannot write", error);
         if (!(output->context->oformat->flags & AVFMT_NOFILE) && (error = avio_closep(&output->context->pb)) < 0)
             return fail("cannot write", error);
     }
