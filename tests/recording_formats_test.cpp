@@ -100,7 +100,7 @@ struct Reference {
 };
 
 Reference reference_recording(const std::string& arguments, int width, int height) {
-    const std::string folder = scratch_path("reference/");
+    const std::string folder = scratch_path("reference" + std::to_string(width) + "/");
     if (!record("-o " + folder + arguments)) return {};
     return {decode_frames(folder + "%06d.png", width, height), decode_sound(folder + "sound.wav")};
 }

@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages="build-essential cmake pkg-config libsdl2-dev libogg-dev libvorbis-dev libjpeg62-turbo-dev
   libxvidcore-dev libpng-dev libfreetype-dev fonts-dejavu-core libgtest-dev libgl-dev
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
   libgl1-mesa-dri libegl-mesa0 ffmpeg xvfb xauth"
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

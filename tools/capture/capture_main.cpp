@@ -48,7 +48,7 @@ const char help[] =
     "  --size WxH    the picture's 4:3 size (default 800x600), e.g. 1440x1080 for a 1080p\n"
     "                upload or 1920x1440\n"
     "  --ssaa N      render at N times the size (2 or 3) and filter down, for clean edges\n"
-    "  --crf N       video quality, lower is better: H.264 0-51 (default 15), VP9 0-63\n"
+    "  --crf N       video quality, lower is better: H.264 0-51 (default 17), VP9 0-63\n"
     "                (default 27)\n"
     "  --lossless    .mkv only: FFV1 in RGB, every frame exactly as rendered\n"
     "  --help        show this help and exit\n"

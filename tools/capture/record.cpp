@@ -144,6 +144,7 @@ int capture_record(const CaptureSettings& settings) {
     // the nominal length only drives the progress bar.
     const double nominal_end = to_ms >= 0 ? to_ms : 215000.0;
     uint64_t written = 0;
+    bool stopped = false;
     for (;;) {
         capture_render();
         wave_sink_advance_to(demo_clock());
@@ -159,16 +160,22 @@ int capture_record(const CaptureSettings& settings) {
         }
         if (terminal && capture_run.frame % 15 == 0) show_progress(frame_time, nominal_end, start, capture_run.frame);
         capture_advance();
+        // Ctrl-C (or a termination signal) reaches the show as its quit
+        // event: stop here and finish the file, so what was recorded plays.
+        if (quit_flag) {
+            stopped = true;
+            break;
+        }
     }
     if (terminal) std::fprintf(stderr, "\n");
     if (!recording.encoder) {
         std::fprintf(stderr, "capture: %s: nothing recorded\n", output.c_str());
         if (!format.created_folder.empty()) rmdir(format.created_folder.c_str());
-        return 1;
+        return stopped ? 130 : 1;
     }
     if (!recording.encoder->finish()) return give_up(output);
     recording.encoder.reset();
-    std::fprintf(stderr, "capture: wrote %s (%llu frames at %d fps)\n", output.c_str(),
-                 static_cast<unsigned long long>(written), fps);
-    return 0;
+    std::fprintf(stderr, "capture: %s %s (%llu frames at %d fps)\n", stopped ? "stopped early; kept" : "wrote",
+                 output.c_str(), static_cast<unsigned long long>(written), fps);
+    return stopped ? 130 : 0;
 }
