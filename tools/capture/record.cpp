@@ -164,6 +164,7 @@ int capture_record(const CaptureSettings& settings) {
         // event: stop here and finish the file, so what was recorded plays.
         if (quit_flag) {
             stopped = true;
+            wave_sink_advance_to(demo_clock()); // the sound of the last frame
             break;
         }
     }
