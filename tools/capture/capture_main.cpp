@@ -7,15 +7,17 @@
 #include <vector>
 
 #include "capture_modes.h"
+#include "output_format.h"
 #include "runtime/command_line.h"
 
 namespace {
 const char usage[] =
-    "usage: vavurava-capture -o FILE.ogm [--fps N] [--from MS] [--to MS] [--size WxH]\n"
-    "       vavurava-capture --frame MS -o FILE.png [--fps N] [--size WxH]\n"
-    "       vavurava-capture --frames MS,MS,... -o FOLDER [--fps N] [--size WxH]\n"
+    "usage: vavurava-capture -o FILE.mp4|.mkv|.webm|.ogm|FOLDER/ [--fps N] [--from MS] [--to MS]\n"
+    "                        [--size WxH] [--ssaa N] [--crf N] [--lossless]\n"
+    "       vavurava-capture --frame MS -o FILE.png [--fps N] [--size WxH] [--ssaa N]\n"
+    "       vavurava-capture --frames MS,MS,... -o FOLDER [--fps N] [--size WxH] [--ssaa N]\n"
     "       vavurava-capture --timeline [--fps N]\n"
-    "       vavurava-capture --sheet -o FILE.png [--size WxH]\n"
+    "       vavurava-capture --sheet -o FILE.png [--size WxH] [--ssaa N]\n"
     "       vavurava-capture --bench [--chart FILE.png] [--size WxH]\n"
     "Try 'vavurava-capture --help' for more.\n";
 
@@ -26,7 +28,12 @@ const char help[] =
     "Run it from the folder that holds dats/.\n"
     "\n"
     "Modes:\n"
-    "  -o, --output FILE.ogm  record a video with the show's sound (MPEG-4 and Vorbis in Ogg)\n"
+    "  -o, --output FILE      record a video with the show's sound; the name picks the format:\n"
+    "                           .mp4   H.264 and AAC, to share (plays on phones and sites)\n"
+    "                           .mkv   H.264 and FLAC; with --lossless FFV1, every frame exact\n"
+    "                           .webm  VP9 and Opus\n"
+    "                           .ogm   MPEG-4 and Vorbis, the show's own clip format\n"
+    "                           FOLDER/ or frames/%06d.png  numbered PNGs and sound.wav\n"
     "  --frame MS             the first frame at or after MS ms of show time, to -o FILE.png\n"
     "  --frames MS,MS,...     several frames (ascending) from one run, as frame_<MS>.png in\n"
     "                         the folder -o names\n"
@@ -38,11 +45,18 @@ const char help[] =
     "  --fps N       frames per second of show time (1-1000, default 60)\n"
     "  --from MS     start the recording at this show time (default 0)\n"
     "  --to MS       end the recording here (default: the end of the greetings)\n"
-    "  --size WxH    render at this 4:3 size (default 800x600), e.g. 1440x1080\n"
+    "  --size WxH    the picture's 4:3 size (default 800x600), e.g. 1440x1080 for a 1080p\n"
+    "                upload or 1920x1440\n"
+    "  --ssaa N      render at N times the size (2 or 3) and filter down, for clean edges\n"
+    "  --crf N       video quality, lower is better: H.264 0-51 (default 17), VP9 0-63\n"
+    "                (default 27)\n"
+    "  --lossless    .mkv only: FFV1 in RGB, every frame exactly as rendered\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n";
 
-enum Option { frame = 256, frames, fps, from, to, size, timeline, sheet, bench, chart, help_option, version };
+enum Option {
+    frame = 256, frames, fps, from, to, size, ssaa, crf, lossless, timeline, sheet, bench, chart, help_option, version
+};
 
 const option options[] = {
     {"output", required_argument, nullptr, 'o'},
@@ -52,6 +66,9 @@ const option options[] = {
     {"from", required_argument, nullptr, from},
     {"to", required_argument, nullptr, to},
     {"size", required_argument, nullptr, size},
+    {"ssaa", required_argument, nullptr, ssaa},
+    {"crf", required_argument, nullptr, crf},
+    {"lossless", no_argument, nullptr, lossless},
     {"timeline", no_argument, nullptr, timeline},
     {"sheet", no_argument, nullptr, sheet},
     {"bench", no_argument, nullptr, bench},
@@ -67,8 +84,26 @@ int bad_value(const char* option, const char* value, const char* wanted) {
     return fail(std::string(option) + ": '" + value + "' is not " + wanted);
 }
 
-bool ends_with(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+// The recording options against the output's format; 0 when they fit.
+int check_recording(const CaptureSettings& settings, bool crf_given) {
+    OutputFormat format;
+    if (!output_format_for(settings.output, &format))
+        return fail(settings.output + ": not a format this tool writes; -o takes " + supported_outputs);
+    const char* kind = output_kind_name(format.kind);
+    if (settings.lossless && format.kind != OutputKind::mkv)
+        return fail(std::string("--lossless: only .mkv keeps every frame exact (FFV1), not ") + kind);
+    int low, high;
+    if (crf_given && !crf_range(format.kind, settings.lossless, &low, &high))
+        return fail(std::string("--crf: ") + (settings.lossless ? "a lossless recording" : kind) +
+                    " has no quality setting");
+    if (crf_given && (settings.crf < low || settings.crf > high))
+        return fail("--crf: '" + std::to_string(settings.crf) + "' is not from " + std::to_string(low) + " to " +
+                    std::to_string(high) + " for " + kind);
+    const bool subsampled = format.kind == OutputKind::mp4 || format.kind == OutputKind::webm ||
+                            (format.kind == OutputKind::mkv && !settings.lossless);
+    if (subsampled && (settings.width % 2 || settings.height % 2))
+        return fail(std::string("--size: ") + kind + " needs an even width and height (e.g. 1440x1080)");
+    return 0;
 }
 } // namespace
 
@@ -108,6 +143,17 @@ int main(int argc, char** argv) {
             if (!is_four_by_three(settings.width, settings.height))
                 return fail(std::string("--size: ") + optarg + " is not 4:3 (e.g. 1440x1080)");
             break;
+        case ssaa:
+            if (!parse_int(optarg, 1, 3, &number)) return bad_value("--ssaa", optarg, "1, 2 or 3");
+            settings.ssaa = static_cast<int>(number);
+            break;
+        case crf:
+            if (!parse_int(optarg, 0, 63, &number)) return bad_value("--crf", optarg, "a whole number from 0 to 63");
+            settings.crf = static_cast<int>(number);
+            break;
+        case lossless:
+            settings.lossless = true;
+            break;
         case timeline:
         case sheet:
         case bench:
@@ -127,10 +173,19 @@ int main(int argc, char** argv) {
         }
     }
     if (optind < argc) return fail(std::string(argv[optind]) + ": unexpected argument");
-    if (modes > 1) return fail("choose one of --frame, --frames, --timeline, --sheet, --bench and -o FILE.ogm");
+    if (modes > 1) return fail("choose one of --frame, --frames, --timeline, --sheet, --bench and -o FILE");
     if (settings.to_ms >= 0 && settings.to_ms <= settings.from_ms) return fail("--to: must be later than --from");
     const bool needs_output = mode == frame || mode == frames || mode == sheet || mode == 0;
     if (needs_output && settings.output.empty()) return fail(mode == 0 ? "nothing to do" : "-o: needs a file or folder");
+    if (settings.ssaa > 1 && (mode == timeline || mode == bench))
+        return fail("--ssaa: only with -o, --frame, --frames and --sheet");
+    if (settings.width * settings.ssaa > 16384)
+        return fail("--ssaa: " + std::to_string(settings.ssaa) + " times " + std::to_string(settings.width) +
+                    " is wider than 16384");
+    if (mode != 0 && (settings.crf >= 0 || settings.lossless))
+        return fail(std::string(settings.lossless ? "--lossless" : "--crf") + ": only for a recording (-o FILE)");
+    if (mode == 0)
+        if (int status = check_recording(settings, settings.crf >= 0)) return status;
     switch (mode) {
     case frame:
         return capture_frame(frame_ms, settings);
@@ -145,7 +200,5 @@ int main(int argc, char** argv) {
     default:
         break;
     }
-    if (!ends_with(settings.output, ".ogm"))
-        return fail(settings.output + ": videos are written as .ogm (MPEG-4 and Vorbis in Ogg)");
     return capture_record(settings);
 }

@@ -5,9 +5,12 @@
 
 struct CaptureSettings {
     int fps = 60;
-    int width = 800, height = 600;  // the render size
+    int width = 800, height = 600;  // the picture written
+    int ssaa = 1;                   // rendered at ssaa times each side, then filtered down
     double from_ms = 0, to_ms = -1; // a recording's span; to_ms < 0: the whole show
     std::string output;
+    int crf = -1;          // a recording's video quality; < 0: the format's default
+    bool lossless = false; // a recording's pictures exactly as rendered
 };
 
 int capture_frame(double at_ms, const CaptureSettings& settings);

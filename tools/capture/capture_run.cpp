@@ -4,8 +4,9 @@
 #include <GL/gl.h>
 
 #include <cstdlib>
-#include <cstring>
+#include <memory>
 
+#include "picture_from_render.h"
 #include "platform/platform.h"
 #include "runtime/demo.h"
 #include "runtime/startup.h"
@@ -17,20 +18,24 @@ namespace {
 // every reading within a frame gives that frame's time.
 constexpr uint64_t ticks_per_frame = 1000;
 uint64_t virtual_counter() { return capture_run.frame * ticks_per_frame; }
+
+std::unique_ptr<PictureFromRender> to_picture;
 } // namespace
 
-bool capture_start(int fps, int width, int height) {
+bool capture_start(int fps, int width, int height, int ssaa) {
     capture_run.fps = fps;
     capture_run.width = width;
     capture_run.height = height;
+    capture_run.ssaa = ssaa;
     capture_run.frame = 0;
+    to_picture = std::make_unique<PictureFromRender>(PictureShape{width, height, ssaa});
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     platform_install_virtual_counter(virtual_counter, static_cast<uint64_t>(fps) * ticks_per_frame);
     DisplayRequest display;
     display.fullscreen = false;
-    display.window_width = display.render_width = width;
-    display.window_height = display.render_height = height;
+    display.window_width = display.render_width = width * ssaa;
+    display.window_height = display.render_height = height * ssaa;
     return demo_startup(display);
 }
 
@@ -43,14 +48,12 @@ void capture_advance() {
     ++capture_run.frame;
 }
 
-std::vector<uint8_t> capture_grab() {
-    const int width = capture_run.width, height = capture_run.height;
-    const size_t row = static_cast<size_t>(width) * 3;
-    std::vector<uint8_t> pixels(row * height), rows(row * height);
+std::vector<uint8_t> capture_read_back() {
+    const int width = capture_run.width * capture_run.ssaa, height = capture_run.height * capture_run.ssaa;
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * 3 * height);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    // OpenGL's rows run bottom-up, PNG's top-down.
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&rows[static_cast<size_t>(y) * row], &pixels[static_cast<size_t>(height - 1 - y) * row], row);
-    return rows;
+    return pixels;
 }
+
+std::vector<uint8_t> capture_grab() { return to_picture->convert(capture_read_back()); }

@@ -7,21 +7,27 @@
 
 struct CaptureRun {
     int fps = 60;
-    int width = 800, height = 600; // the render size
+    int width = 800, height = 600; // the output picture
+    int ssaa = 1;                  // the show renders at ssaa times each side
     uint64_t frame = 0; // index of the frame being rendered
 };
 
 extern CaptureRun capture_run;
 
 // Installs the virtual counter and runs start-up headless, drawing at
-// width x height. False when the show could not start (already reported).
-bool capture_start(int fps, int width = 800, int height = 600);
+// (width * ssaa) x (height * ssaa). False when the show could not start
+// (already reported).
+bool capture_start(int fps, int width = 800, int height = 600, int ssaa = 1);
 double capture_show_time_ms();
 // Renders the current frame (not yet presented).
 void capture_render();
 // Presents it and moves the clock on by one frame.
 void capture_advance();
-// The rendered frame as width x height RGB rows, top row first.
+// The rendered frame as OpenGL reads it: RGB rows at the render size,
+// bottom row first (a picture_from_render.h converter makes the picture).
+std::vector<uint8_t> capture_read_back();
+// The rendered frame as the output picture: width x height RGB rows, top row
+// first, filtered down from the render size when supersampled.
 std::vector<uint8_t> capture_grab();
 
 // Show time at which the finale's greetings have all left the screen.

@@ -17,7 +17,7 @@ void print_part_entered(int32_t part) {
 } // namespace
 
 int capture_frame(double at_ms, const CaptureSettings& settings) {
-    if (!capture_start(settings.fps, settings.width, settings.height)) return 1;
+    if (!capture_start(settings.fps, settings.width, settings.height, settings.ssaa)) return 1;
     while (capture_show_time_ms() <= show_limit_ms) {
         capture_render();
         if (frame_time >= at_ms) return write_png(settings.output, capture_run.width, capture_run.height, capture_grab().data()) ? 0 : 1;
@@ -28,7 +28,7 @@ int capture_frame(double at_ms, const CaptureSettings& settings) {
 }
 
 int capture_frames(const std::vector<double>& times, const CaptureSettings& settings) {
-    if (!capture_start(settings.fps, settings.width, settings.height)) return 1;
+    if (!capture_start(settings.fps, settings.width, settings.height, settings.ssaa)) return 1;
     size_t next = 0;
     while (next < times.size() && capture_show_time_ms() <= show_limit_ms) {
         capture_render();
@@ -43,7 +43,7 @@ int capture_frames(const std::vector<double>& times, const CaptureSettings& sett
 
 int capture_timeline(const CaptureSettings& settings) {
     part_entered_hook = print_part_entered;
-    if (!capture_start(settings.fps, settings.width, settings.height)) return 1;
+    if (!capture_start(settings.fps, settings.width, settings.height, settings.ssaa)) return 1;
     print_part_entered(1);
     while (capture_show_time_ms() <= show_limit_ms) {
         capture_render();

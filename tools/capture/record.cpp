@@ -1,24 +1,38 @@
 // Records the show to a video file with its own sound: the music thread's
 // output taken through the wave-out file sink in step with the virtual clock.
+// The encoder runs on its own thread while the next frame renders.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <exception>
+#include <memory>
 #include <vector>
 
 #include "capture_modes.h"
 #include "capture_run.h"
+#include "encoder_thread.h"
+#include "media_writer.h"
+#include "output_format.h"
 #include "platform/wave_out.h"
 #include "runtime/clock.h"
 #include "runtime/demo.h"
-#include "video_writer.h"
 
 namespace {
+// Frames waiting for the encoder take at most about this much memory (but
+// two frames may always wait, however large).
+constexpr size_t queue_bytes = 96u << 20;
+constexpr size_t queue_frames = 8;
+
 struct Recording {
-    bool open = false;
+    std::unique_ptr<EncoderThread> encoder;
+    bool failed = false;
     double from_ms = 0;
     int64_t samples_seen = 0;
     int rate = 44100, channels = 2;
+    int open_rate = 0, open_channels = 0; // the format the writer was opened with
     std::vector<int16_t> before_open; // sound that arrives before the writer opens
 } recording;
 
@@ -33,10 +47,53 @@ void on_samples(const int16_t* samples, size_t frames, int channels, int rate, v
     recording.samples_seen += static_cast<int64_t>(frames);
     if (skip == frames) return;
     const int16_t* kept = samples + skip * channels;
-    if (recording.open)
-        video_writer_add_samples(kept, frames - skip);
-    else
+    if (!recording.encoder) {
         recording.before_open.insert(recording.before_open.end(), kept, kept + (frames - skip) * channels);
+        return;
+    }
+    if (rate != recording.open_rate || channels != recording.open_channels) {
+        if (!recording.failed)
+            std::fprintf(stderr, "capture: the sound changed to %d Hz, %d channels after the recording began\n",
+                         rate, channels);
+        recording.failed = true;
+        return;
+    }
+    if (!recording.encoder->add_samples(kept, frames - skip, channels)) recording.failed = true;
+}
+
+// Opens the writer at the first recorded frame, whose show time is
+// first_frame_ms: the sound before it is dropped, so both start together.
+bool open_recording(const OutputFormat& format, const CaptureSettings& settings, double first_frame_ms) {
+    MediaSpec spec;
+    spec.width = settings.width;
+    spec.height = settings.height;
+    spec.fps = settings.fps;
+    spec.rate = recording.rate;
+    spec.channels = recording.channels;
+    spec.crf = settings.crf;
+    spec.lossless = settings.lossless;
+    std::unique_ptr<MediaWriter> writer = open_media_writer(format, spec);
+    if (!writer) return false;
+    const size_t frame_bytes = static_cast<size_t>(settings.width) * settings.height * 3 * settings.ssaa * settings.ssaa;
+    const size_t depth = std::clamp<size_t>(queue_bytes / frame_bytes, 2, queue_frames);
+    try {
+        recording.encoder = std::make_unique<EncoderThread>(std::move(writer), PictureShape{settings.width, settings.height, settings.ssaa}, depth);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "capture: %s: %s\n", settings.output.c_str(), e.what());
+        return false;
+    }
+    recording.open_rate = recording.rate;
+    recording.open_channels = recording.channels;
+    // The sound held so far starts at --from; the pictures at the first frame.
+    const int64_t from_sample = static_cast<int64_t>(settings.from_ms * recording.rate / 1000.0);
+    const int64_t first_sample = static_cast<int64_t>(std::floor(first_frame_ms * recording.rate / 1000.0 + 1e-6));
+    const size_t drop = static_cast<size_t>(std::max<int64_t>(0, first_sample - from_sample)) * recording.channels;
+    std::vector<int16_t> held;
+    held.swap(recording.before_open);
+    if (drop < held.size())
+        return recording.encoder->add_samples(held.data() + drop, (held.size() - drop) / recording.channels,
+                                              recording.channels);
+    return true;
 }
 
 void show_progress(double t, double end, std::chrono::steady_clock::time_point start, uint64_t frames) {
@@ -50,15 +107,36 @@ void show_progress(double t, double end, std::chrono::steady_clock::time_point s
     std::fprintf(stderr, "\r[%s] %6.1f s  %5.1f fps  ETA %3d:%02d ", bar, t / 1000, rate,
                  static_cast<int>(eta) / 60, static_cast<int>(eta) % 60);
 }
+
+int give_up(const std::string& output) {
+    if (recording.encoder) recording.encoder->discard();
+    recording.encoder.reset();
+    std::fprintf(stderr, "capture: %s: nothing kept\n", output.c_str());
+    return 1;
+}
 } // namespace
 
 int capture_record(const CaptureSettings& settings) {
     const std::string& output = settings.output;
+    OutputFormat format;
+    std::string problem;
+    if (!output_format_for(output, &format)) {
+        std::fprintf(stderr, "capture: %s: not a format this tool writes\n", output.c_str());
+        return 2;
+    }
+    // Checked before the show starts, so a mistake costs no rendering.
+    if (!prepare_output(&format, &problem)) {
+        std::fprintf(stderr, "capture: %s: cannot write (%s)\n", output.c_str(), problem.c_str());
+        return 1;
+    }
     const int fps = settings.fps;
     const double from_ms = settings.from_ms, to_ms = settings.to_ms;
     recording.from_ms = from_ms;
     wave_out_use_sink(on_samples, nullptr);
-    if (!capture_start(fps, settings.width, settings.height)) return 1;
+    if (!capture_start(fps, settings.width, settings.height, settings.ssaa)) {
+        if (!format.created_folder.empty()) rmdir(format.created_folder.c_str());
+        return 1;
+    }
     const bool terminal = isatty(2);
     const auto start = std::chrono::steady_clock::now();
     double finale_entry = -1;
@@ -66,36 +144,39 @@ int capture_record(const CaptureSettings& settings) {
     // the nominal length only drives the progress bar.
     const double nominal_end = to_ms >= 0 ? to_ms : 215000.0;
     uint64_t written = 0;
+    bool stopped = false;
     for (;;) {
         capture_render();
         wave_sink_advance_to(demo_clock());
+        if (recording.failed) return give_up(output);
         if (current_part == 100 && finale_entry < 0) finale_entry = frame_time;
         const bool done = to_ms >= 0 ? frame_time >= to_ms
                                      : (finale_entry >= 0 && frame_time - finale_entry >= greetings_run_ms);
         if (done) break;
         if (frame_time >= from_ms) {
-            if (!recording.open) {
-                if (!video_writer_open(output, settings.width, settings.height, fps, recording.rate, recording.channels)) return 1;
-                recording.open = true;
-                video_writer_add_samples(recording.before_open.data(),
-                                         recording.before_open.size() / recording.channels);
-                recording.before_open.clear();
-            }
-            if (!video_writer_add_frame(capture_grab().data())) {
-                std::fprintf(stderr, "capture: %s: the encoder failed\n", output.c_str());
-                return 1;
-            }
+            if (!recording.encoder && !open_recording(format, settings, frame_time)) return give_up(output);
+            if (!recording.encoder->add_frame(capture_read_back())) return give_up(output);
             ++written;
         }
         if (terminal && capture_run.frame % 15 == 0) show_progress(frame_time, nominal_end, start, capture_run.frame);
         capture_advance();
+        // Ctrl-C (or a termination signal) reaches the show as its quit
+        // event: stop here and finish the file, so what was recorded plays.
+        if (quit_flag) {
+            stopped = true;
+            wave_sink_advance_to(demo_clock()); // the sound of the last frame
+            break;
+        }
     }
     if (terminal) std::fprintf(stderr, "\n");
-    if (!recording.open || !video_writer_close()) {
+    if (!recording.encoder) {
         std::fprintf(stderr, "capture: %s: nothing recorded\n", output.c_str());
-        return 1;
+        if (!format.created_folder.empty()) rmdir(format.created_folder.c_str());
+        return stopped ? 130 : 1;
     }
-    std::fprintf(stderr, "capture: wrote %s (%llu frames at %d fps)\n", output.c_str(),
-                 static_cast<unsigned long long>(written), fps);
-    return 0;
+    if (!recording.encoder->finish()) return give_up(output);
+    recording.encoder.reset();
+    std::fprintf(stderr, "capture: %s %s (%llu frames at %d fps)\n", stopped ? "stopped early; kept" : "wrote",
+                 output.c_str(), static_cast<unsigned long long>(written), fps);
+    return stopped ? 130 : 0;
 }
