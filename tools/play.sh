@@ -8,8 +8,8 @@ here=$(pwd)
 cd "$build"
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${SDL_VIDEODRIVER:-}" ]; then
     # No screen to play on: record the show with its sound instead.
-    echo "vavurava-rive: no display (DISPLAY is not set); recording the show to $here/vavurava-rive.ogm instead (for a window: xvfb-run -s '-screen 0 800x600x24' $0)" >&2
-    ./vavurava-capture -o "$here/vavurava-rive.ogm"
+    echo "vavurava-rive: no display (DISPLAY is not set); recording the show to $here/vavurava-rive.mp4 instead (for a window: xvfb-run -s '-screen 0 1024x768x24' $0)" >&2
+    ./vavurava-capture -o "$here/vavurava-rive.mp4"
     exit $?
 fi
 exec ./vavurava-rive "$@"
