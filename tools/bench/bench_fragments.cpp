@@ -1,0 +1,148 @@
+// How close a part comes to the renderer's fill limit: counts the fragments
+// each pass of the part produces (an occlusion query per pass, a pass being
+// the draws between two texture binds), then measures what one fragment
+// costs here with full-window quads, and prints the time the part's
+// fragments need at that rate beside its frame time.
+//
+// Usage: bench_fragments PART [--skip-ms N] [--finale-ms N]
+// The parts before PART run on a coarse virtual clock as in bench_part.
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tools/bench/fill_rate.h"
+#include "tools/bench/part_run.h"
+
+namespace {
+
+struct Pass {
+    GLuint texture;
+    GLuint query;
+};
+
+bool counting = false;
+std::vector<Pass> frame_passes;
+std::vector<GLuint> spare_queries;
+
+GLuint take_query() {
+    if (spare_queries.empty()) {
+        GLuint q = 0;
+        glGenQueries(1, &q);
+        return q;
+    }
+    const GLuint q = spare_queries.back();
+    spare_queries.pop_back();
+    return q;
+}
+
+void begin_pass(GLuint texture) {
+    if (!frame_passes.empty()) glEndQuery(GL_SAMPLES_PASSED);
+    frame_passes.push_back({texture, take_query()});
+    glBeginQuery(GL_SAMPLES_PASSED, frame_passes.back().query);
+}
+
+// The passes of the show's parts by the texture they bind.
+std::string pass_name(GLuint t) {
+    if (t == 5) return "background layers";
+    if (t >= 100 && t < 200) return "room";
+    if (t >= 200 && t < 300) return "room overlays";
+    if (t >= 300 && t < 400) return "tunnel";
+    if (t == 900) return "clip";
+    if (t == 1000) return "sprites";
+    if (t == 1001) return "lightning";
+    if (t == 3002) return "title quads";
+    if (t >= 3004 && t <= 3007) return "text images";
+    if (t == 800000) return "white cover";
+    return "texture " + std::to_string(t);
+}
+
+} // namespace
+
+// Every texture bind of the show goes through here (this definition takes the
+// place of the library's for this program) and starts a new pass.
+extern "C" GLAPI void GLAPIENTRY glBindTexture(GLenum target, GLuint texture) {
+    using Bind = void (*)(GLenum, GLuint);
+    static const Bind real = reinterpret_cast<Bind>(dlsym(RTLD_NEXT, "glBindTexture"));
+    if (counting) begin_pass(texture);
+    real(target, texture);
+}
+
+int main(int argc, char** argv) {
+    part_run::Options options;
+    if (!part_run::parse(argc, argv, "bench_fragments", "PART [--skip-ms N] [--finale-ms N]", &options,
+                         [](const std::string&, const char*) { return false; }))
+        return 2;
+
+    std::map<std::string, double> sums;  // fragments of each pass over all frames
+    std::vector<std::string> order;      // passes in the order they first appear
+    std::vector<double> frame_fragments, frame_ms;
+    std::chrono::steady_clock::time_point start;
+    const int frames = part_run::run(
+        options,
+        [&](int) {
+            start = std::chrono::steady_clock::now();
+            counting = true;
+            GLint bound = 0;
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+            begin_pass(static_cast<GLuint>(bound));
+        },
+        [&](int) {
+            glEndQuery(GL_SAMPLES_PASSED);
+            counting = false;
+            double total = 0;
+            for (const Pass& p : frame_passes) {
+                GLuint samples = 0;
+                glGetQueryObjectuiv(p.query, GL_QUERY_RESULT, &samples);
+                const std::string name = pass_name(p.texture);
+                if (!sums.count(name)) order.push_back(name);
+                sums[name] += samples;
+                total += samples;
+                spare_queries.push_back(p.query);
+            }
+            frame_passes.clear();
+            frame_fragments.push_back(total);
+        },
+        [&](int) {
+            frame_ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        });
+    if (frames < 0) return 1;
+
+    const double screen = static_cast<double>(window_width) * window_height;
+    std::printf("part %d: %d frames at %dx%d; frame time (counting on) median %.2f ms, p99 %.2f ms\n", options.part,
+                frames, window_width, window_height, part_run::percentile(frame_ms, 0.5),
+                part_run::percentile(frame_ms, 0.99));
+    std::printf("%-20s %14s %8s\n", "pass", "fragments", "screens");
+    for (const std::string& name : order) {
+        const double mean = sums[name] / frames;
+        if (mean < 0.5) continue;
+        std::printf("%-20s %14.0f %8.2f\n", name.c_str(), mean, mean / screen);
+    }
+    const double mean_total = [&] {
+        double s = 0;
+        for (double f : frame_fragments) s += f;
+        return s / frames;
+    }();
+    const double p99_total = part_run::percentile(frame_fragments, 0.99);
+    std::printf("%-20s %14.0f %8.2f (per frame: median %.0f, p99 %.0f)\n", "all", mean_total, mean_total / screen,
+                part_run::percentile(frame_fragments, 0.5), p99_total);
+
+    for (fill_rate::Kind kind : {fill_rate::Kind::blended, fill_rate::Kind::opaque, fill_rate::Kind::rejected}) {
+        const fill_rate::Rate rate = fill_rate::measure(kind, window_width, window_height);
+        std::printf("fill: %-38s %.2f ns a fragment (%.0f fragments in %.2f ms)\n", fill_rate::name(kind),
+                    rate.ns_per_fragment, rate.fragments_per_frame, rate.frame_ms);
+        if (kind != fill_rate::Kind::blended) continue;
+        const double fill_ms = mean_total * rate.ns_per_fragment / 1e6;
+        const double median_ms = part_run::percentile(frame_ms, 0.5);
+        std::printf("fill time at that rate: mean %.2f ms, p99 frame's %.2f ms; median frame %.2f ms; "
+                    "fill / frame %.2f\n",
+                    fill_ms, p99_total * rate.ns_per_fragment / 1e6, median_ms, fill_ms / median_ms);
+    }
+    return 0;
+}
