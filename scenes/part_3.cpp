@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "geometry/draw.h"
+#include "geometry/lit_area.h"
 #include "geometry/mesh.h"
 #include "geometry/sprites.h"
 #include "geometry/strip.h"
@@ -158,6 +159,9 @@ void draw_cover(double t)
     glEnable(GL_DEPTH_TEST);
 }
 
+// Texture box of the text image, read when the part begins.
+TextureBox text_box{0, 0, 1, 1};
+
 void draw_text(double t)
 {
     glDisable(GL_DEPTH_TEST);
@@ -165,16 +169,9 @@ void draw_text(double t)
     glBlendFunc(GL_SRC_COLOR, GL_ONE);
     glTranslatef(float(10.0 - t / 1000.0), 0.0f, 0.0f);
     glBindTexture(GL_TEXTURE_2D, text_texture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-20.0f, -20.0f, -30.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-20.0f, 10.0f, -30.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(20.0f, 10.0f, -30.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(20.0f, -20.0f, -30.0f);
-    glEnd();
+    // Added blending of black changes nothing: only the lettering's part is drawn.
+    static const float corners[3][3] = {{-20.0f, -20.0f, -30.0f}, {20.0f, -20.0f, -30.0f}, {-20.0f, 10.0f, -30.0f}};
+    draw_lit_quad(corners[0], corners[1], corners[2], text_box);
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
 }
@@ -220,6 +217,8 @@ void enter_part_3()
     LightRecord* sky = &light_records[2];
     set_record(sky, 0, -1, 0, 0, 0.4f, 0.5f, 0.8f, sky->constant_attenuation, sky->linear_attenuation,
                sky->quadratic_attenuation);
+
+    text_box = texture_lit_box(text_texture);
 }
 
 void draw_part_3()

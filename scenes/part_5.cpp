@@ -3,10 +3,12 @@
 // sliding text images; after 14000 ms it enters part 7.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "geometry/draw.h"
+#include "geometry/lit_area.h"
 #include "geometry/mesh.h"
 #include "geometry/sprites.h"
 #include "runtime/clock.h"
@@ -41,17 +43,67 @@ void set_ring_sprite(int32_t i, double x, double y, float phase, int32_t centre)
     s->aux[2].f = rand_float();
 }
 
+// Texture boxes of the two text images, read when the part begins.
+TextureBox rising_text_box{0, 0, 1, 1};
+TextureBox sliding_text_box{0, 0, 1, 1};
+
+// Which background layers cannot show. The layers are opaque, so a layer
+// that covers the whole view paints over every layer drawn before it and,
+// with the depth test on, hides every layer lying behind it: their
+// fragments are painted over or rejected, and the depth left is the same.
+void find_hidden_layers(const float centres[3][3], bool hidden[3])
+{
+    bool covers[3];
+    double nearest[3], farthest[3];
+    for (int32_t i = 0; i < 3; i++) {
+        const float* c = centres[i];
+        const float corners[4][3] = {{c[0] - 250.0f, c[1] - 250.0f, c[2] - 200.0f},
+                                     {c[0] - 250.0f, c[1] + 250.0f, c[2] - 200.0f},
+                                     {c[0] + 250.0f, c[1] + 250.0f, c[2] - 200.0f},
+                                     {c[0] + 250.0f, c[1] - 250.0f, c[2] - 200.0f}};
+        covers[i] = quad_covers_viewport(corners, &nearest[i], &farthest[i]);
+    }
+    const bool depth_test = glIsEnabled(GL_DEPTH_TEST);
+    GLboolean depth_writes = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depth_writes);
+    GLint depth_func = GL_LEQUAL, depth_bits = 16;
+    glGetIntegerv(GL_DEPTH_FUNC, &depth_func);
+    glGetIntegerv(GL_DEPTH_BITS, &depth_bits);
+    const bool nearer_passes = depth_test && (depth_func == GL_LESS || depth_func == GL_LEQUAL);
+    // Nearer by more than a step of the depth buffer, so rounding cannot tie.
+    const double step = 1.2 / (std::ldexp(1.0, std::max(depth_bits, 1)) - 1.0);
+    for (int32_t j = 0; j < 3; j++) {
+        hidden[j] = false;
+        for (int32_t k = 0; k < 3; k++) {
+            if (k == j || !covers[k])
+                continue;
+            const bool nearer = farthest[k] + step < nearest[j];
+            if ((!depth_test && k > j) || (nearer_passes && nearer && (depth_writes || k > j)))
+                hidden[j] = true;
+        }
+    }
+}
+
 void draw_background()
 {
     glDisable(GL_LIGHTING);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, background_texture);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); // blending itself stays off
+    float centres[3][3];
     for (int32_t i = 0; i < 3; i++) {
-        glPushMatrix();
         const double a = frame_time / 5000.0 + particle_phases[i];
-        glTranslatef(float(std::cos(a) * 40.0 + scatter_positions[i][0]),
-                     float(std::sin(a) * 40.0 + scatter_positions[i][1]), scatter_positions[i][2]);
+        centres[i][0] = float(std::cos(a) * 40.0 + scatter_positions[i][0]);
+        centres[i][1] = float(std::sin(a) * 40.0 + scatter_positions[i][1]);
+        centres[i][2] = scatter_positions[i][2];
+    }
+    bool hidden[3];
+    find_hidden_layers(centres, hidden);
+    for (int32_t i = 0; i < 3; i++) {
+        if (hidden[i])
+            continue;
+        glPushMatrix();
+        glTranslatef(centres[i][0], centres[i][1], centres[i][2]);
         glScalef(2.5f, 2.5f, 1.0f);
         // The right edge's s is the layer's mirror sign: layer 1 shows the image mirrored.
         const float s = float(mirror_signs[i]);
@@ -125,16 +177,9 @@ void draw_text_images()
     glTranslatef(0.0f, float((demo_clock() - part_start_time) / 1000.0 - 20.0 + 5.0), 0.0f);
     glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, rising_text_texture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-20.0f, -20.0f, -30.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-20.0f, -10.0f, -30.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(20.0f, -10.0f, -30.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(20.0f, -20.0f, -30.0f);
-    glEnd();
+    // Added blending of black changes nothing: only the lettering's part is drawn.
+    static const float rising_corners[3][3] = {{-20.0f, -20.0f, -30.0f}, {20.0f, -20.0f, -30.0f}, {-20.0f, -10.0f, -30.0f}};
+    draw_lit_quad(rising_corners[0], rising_corners[1], rising_corners[2], rising_text_box);
     glPopMatrix();
 
     glPushMatrix();
@@ -143,16 +188,8 @@ void draw_text_images()
     glTranslatef(float(x), float(y), 0.0f);
     glRotatef(45.0f, 0.0f, 0.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, sliding_text_texture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-20.0f, 10.0f, -30.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-20.0f, 20.0f, -30.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(20.0f, 20.0f, -30.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(20.0f, 10.0f, -30.0f);
-    glEnd();
+    static const float sliding_corners[3][3] = {{-20.0f, 10.0f, -30.0f}, {20.0f, 10.0f, -30.0f}, {-20.0f, 20.0f, -30.0f}};
+    draw_lit_quad(sliding_corners[0], sliding_corners[1], sliding_corners[2], sliding_text_box);
     glPopMatrix();
 
     glDisable(GL_BLEND);
@@ -174,7 +211,7 @@ void enter_part_5()
     glEnable(GL_CULL_FACE);
     phase_start_time = demo_clock();
     glInterleavedArrays(GL_T2F_N3F_V3F, 0, ring_mesh.interleaved);
-    set_viewport(800, 600, 80);
+    set_viewport(window_width, window_height, 80);
 
     LightRecord* blue = &light_records[0];
     *blue = LightRecord{{0.0f, 0.0f, 0.0f, 1.0f}, {0.4f, 0.4f, 0.8f, 1.0f}, 0.001f, 0.001f, 0.00004f};
@@ -210,6 +247,9 @@ void enter_part_5()
     glFogi(GL_FOG_MODE, GL_EXP2);
     glFogf(GL_FOG_DENSITY, 0.006f);
     glFogfv(GL_FOG_COLOR, fog_colour);
+
+    rising_text_box = texture_lit_box(rising_text_texture);
+    sliding_text_box = texture_lit_box(sliding_text_texture);
 }
 
 void draw_part_5()

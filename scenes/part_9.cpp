@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "geometry/draw.h"
+#include "geometry/lit_area.h"
 #include "geometry/sprites.h"
 #include "runtime/clock.h"
 #include "runtime/demo.h"
@@ -140,18 +141,18 @@ void draw_surface(float a) {
     glPopMatrix();
 }
 
+// Texture box of the scroller's image, read when the part begins.
+TextureBox scroller_box{0, 0, 1, 1};
+
 void draw_scroller() {
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_COLOR, GL_ONE);
     glTranslatef(static_cast<float>(10.0 - (demo_clock() - part_start_time) / 1000.0), 0, 0);
     glBindTexture(GL_TEXTURE_2D, 3007);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0); glVertex3f(-20, -20, -30);
-    glTexCoord2f(0, 1); glVertex3f(-20, 10, -30);
-    glTexCoord2f(1, 1); glVertex3f(20, 10, -30);
-    glTexCoord2f(1, 0); glVertex3f(20, -20, -30);
-    glEnd();
+    // Added blending of black changes nothing: only the lettering's part is drawn.
+    static const float corners[3][3] = {{-20, -20, -30}, {20, -20, -30}, {-20, 10, -30}};
+    draw_lit_quad(corners[0], corners[1], corners[2], scroller_box);
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
 }
@@ -239,6 +240,7 @@ void enter_part_9() {
         scatter_positions[k][0] = centres[k][0];
         scatter_positions[k][1] = centres[k][1];
     }
+    scroller_box = texture_lit_box(3007);
 }
 
 void draw_part_9() {
