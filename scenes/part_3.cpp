@@ -159,8 +159,9 @@ void draw_cover(double t)
     glEnable(GL_DEPTH_TEST);
 }
 
-// Texture box of the text image, read when the part begins.
+// The text image's box and the sprite image's outline, read when the part begins.
 TextureBox text_box{0, 0, 1, 1};
+TextureOutline sprite_outline = whole_texture_outline();
 
 void draw_text(double t)
 {
@@ -219,6 +220,7 @@ void enter_part_3()
                sky->quadratic_attenuation);
 
     text_box = texture_lit_box(text_texture);
+    sprite_outline = texture_lit_outline(sprite_texture);
 }
 
 void draw_part_3()
@@ -257,7 +259,9 @@ void draw_part_3()
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_COLOR, GL_ONE);
     glDepthMask(GL_FALSE);
-    draw_sprites(sprite_table, 400);
+    // Added blending of black changes nothing: each sprite is drawn only
+    // round the lit part of its image.
+    draw_sprites(sprite_table, 400, sprite_outline);
 
     draw_rings();
 

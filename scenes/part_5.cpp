@@ -43,9 +43,10 @@ void set_ring_sprite(int32_t i, double x, double y, float phase, int32_t centre)
     s->aux[2].f = rand_float();
 }
 
-// Texture boxes of the two text images, read when the part begins.
+// The text images' boxes and the sprite image's outline, read when the part begins.
 TextureBox rising_text_box{0, 0, 1, 1};
 TextureBox sliding_text_box{0, 0, 1, 1};
+TextureOutline sprite_outline = whole_texture_outline();
 
 // Which background layers cannot show. The layers are opaque, so a layer
 // that covers the whole view paints over every layer drawn before it and,
@@ -160,7 +161,9 @@ void draw_stream(double elapsed, float dt)
         if (i < 200)
             s->y = y;
     }
-    draw_sprites(drawn, 250);
+    // Added blending of black changes nothing: each sprite is drawn only
+    // round the lit part of its image.
+    draw_sprites(drawn, 250, sprite_outline);
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
@@ -250,6 +253,7 @@ void enter_part_5()
 
     rising_text_box = texture_lit_box(rising_text_texture);
     sliding_text_box = texture_lit_box(sliding_text_texture);
+    sprite_outline = texture_lit_outline(sprite_texture);
 }
 
 void draw_part_5()
