@@ -37,19 +37,22 @@ std::vector<uint8_t> read_texels(uint32_t texture, int* width, int* height) {
 // Lit texels, each as the square of texture coordinates its filtered samples
 // can reach: linear filtering takes texel i into samples at s from
 // (i - 0.5) / w to (i + 1.5) / w, widened here by half a texel each way.
-// Returns false when there are none, or when one lies on an edge, where
-// repeat wrapping carries it to the opposite edge.
+// Returns false when there are none. A lit texel in the first or last
+// column (row) sets *wraps_s (*wraps_t): repeat wrapping carries it to the
+// opposite edge.
 template <typename Visit>
-bool visit_lit_texels(uint32_t texture, Visit visit) {
+bool visit_lit_texels(uint32_t texture, bool* wraps_s, bool* wraps_t, Visit visit) {
     int w = 0, h = 0;
     const std::vector<uint8_t> texels = read_texels(texture, &w, &h);
     bool any = false;
+    *wraps_s = *wraps_t = false;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const uint8_t* p = &texels[(static_cast<size_t>(y) * w + x) * 3];
             if ((p[0] | p[1] | p[2]) == 0) continue;
-            if (x == 0 || y == 0 || x == w - 1 || y == h - 1) return false;
             any = true;
+            *wraps_s = *wraps_s || x == 0 || x == w - 1;
+            *wraps_t = *wraps_t || y == 0 || y == h - 1;
             visit(static_cast<float>(x - 1) / w, static_cast<float>(y - 1) / h, static_cast<float>(x + 2) / w,
                   static_cast<float>(y + 2) / h);
         }
@@ -110,13 +113,16 @@ bool culled(double signed_area) {
 
 TextureBox texture_lit_box(uint32_t texture) {
     TextureBox box{1, 1, 0, 0};
-    const bool lit = visit_lit_texels(texture, [&](float s0, float t0, float s1, float t1) {
+    bool wraps_s = false, wraps_t = false;
+    const bool lit = visit_lit_texels(texture, &wraps_s, &wraps_t, [&](float s0, float t0, float s1, float t1) {
         box.s0 = std::min(box.s0, s0);
         box.t0 = std::min(box.t0, t0);
         box.s1 = std::max(box.s1, s1);
         box.t1 = std::max(box.t1, t1);
     });
     if (!lit) return TextureBox{0, 0, 1, 1};
+    if (wraps_s) box.s0 = 0, box.s1 = 1;
+    if (wraps_t) box.t0 = 0, box.t1 = 1;
     return TextureBox{std::max(box.s0, 0.0f), std::max(box.t0, 0.0f), std::min(box.s1, 1.0f), std::min(box.t1, 1.0f)};
 }
 
@@ -127,12 +133,13 @@ TextureOutline texture_lit_outline(uint32_t texture) {
     static const float directions[8][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {1, 1}, {-1, -1}, {1, -1}, {-1, 1}};
     float reach[8];
     std::fill(reach, reach + 8, -1e30f);
-    const bool lit = visit_lit_texels(texture, [&](float s0, float t0, float s1, float t1) {
+    bool wraps_s = false, wraps_t = false;
+    const bool lit = visit_lit_texels(texture, &wraps_s, &wraps_t, [&](float s0, float t0, float s1, float t1) {
         for (int k = 0; k < 8; ++k)
             for (float s : {s0, s1})
                 for (float t : {t0, t1}) reach[k] = std::max(reach[k], directions[k][0] * s + directions[k][1] * t);
     });
-    if (!lit) return whole_texture_outline();
+    if (!lit || wraps_s || wraps_t) return whole_texture_outline();
     // The square cut by each direction's line in turn; convex throughout.
     std::vector<std::pair<float, float>> polygon = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     for (int k = 0; k < 8; ++k) {

@@ -9,8 +9,8 @@
 // The part of a texture's [0, 1] square outside which every linearly
 // filtered sample is black: (s0, t0) to (s1, t1). Read back from the texture,
 // so call it when a part begins, not every frame. The whole square for a
-// texture without an image (drawn in plain colour) or with lit edge texels
-// (they wrap round).
+// texture without an image (drawn in plain colour); the whole of s (or t)
+// where lit texels lie in the first or last column (row): they wrap round.
 struct TextureBox {
     float s0, t0, s1, t1;
 };

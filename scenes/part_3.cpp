@@ -36,6 +36,11 @@ constexpr GLuint blank_texture_id = 800000;
 
 double radians(double degrees) { return degrees * pi / 180.0; }
 
+// Where the text, lightning and sprite images can be lit, read when the part begins.
+TextureBox text_box{0, 0, 1, 1};
+TextureBox lightning_box{0, 0, 1, 1};
+TextureOutline sprite_outline = whole_texture_outline();
+
 void set_record(LightRecord* record, float x, float y, float z, float w, float r, float g, float b,
                 float constant, float linear, float quadratic)
 {
@@ -133,7 +138,8 @@ void draw_rings()
             ring_points[j][2] = float(3.0 * std::cos(b));
         }
         glTranslatef(0.0f, float(k), 0.0f);
-        draw_strip(97, ring_points[2], 0.2f);
+        // Only the bands' lit middle: added blending of black changes nothing.
+        draw_strip_lit(97, ring_points[2], 0.2f, lightning_box);
         glPopMatrix();
     }
 }
@@ -158,10 +164,6 @@ void draw_cover(double t)
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
 }
-
-// The text image's box and the sprite image's outline, read when the part begins.
-TextureBox text_box{0, 0, 1, 1};
-TextureOutline sprite_outline = whole_texture_outline();
 
 void draw_text(double t)
 {
@@ -220,6 +222,7 @@ void enter_part_3()
                sky->quadratic_attenuation);
 
     text_box = texture_lit_box(text_texture);
+    lightning_box = texture_lit_box(lightning_texture);
     sprite_outline = texture_lit_outline(sprite_texture);
 }
 

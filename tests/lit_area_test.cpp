@@ -1,7 +1,7 @@
 // Drawing only where a textured polygon can change the picture: sprites cut
-// to their glow's outline and text quads kept to their lettering's box give
-// the pictures the whole polygons give, with fewer fragments; the full-view
-// test for opaque layers.
+// to their glow's outline, strips cut to their bolt and text quads kept to
+// their lettering's box give the pictures the whole polygons give, with
+// fewer fragments; the full-view test for opaque layers.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -15,6 +15,7 @@
 
 #include "geometry/lit_area.h"
 #include "geometry/sprites.h"
+#include "geometry/strip.h"
 #include "tests/support.h"
 
 namespace {
@@ -154,6 +155,68 @@ TEST(LitArea, SpritesCutToTheGlowOutlineGiveThePictureOfWholeSquaresWithFewerFra
     // Only the rounding of texture coordinates across other triangles.
     EXPECT_LE(d.largest, 1);
     EXPECT_LE(d.bytes, whole.size() / 1000);
+}
+
+TEST(LitArea, StripsCutToTheBoltGiveThePictureOfWholeStripsWithFewerFragments) {
+    ensure_gl_context();
+    // A bolt down columns 20..43 of a 64-wide band image, black beside it.
+    const GLuint texture = make_texture(64, 32, [](int x, int y, uint8_t* p) {
+        if (x >= 20 && x < 44) {
+            p[0] = static_cast<uint8_t>(100 + y * 4);
+            p[1] = static_cast<uint8_t>(x * 3);
+            p[2] = 255;
+        }
+    });
+    const TextureBox box = texture_lit_box(texture);
+    EXPECT_EQ(box.t0, 0.0f) << "lit rows at the edges wrap round";
+    EXPECT_EQ(box.t1, 1.0f);
+    // A jagged ring in a level plane, seen from above at a slant, with the
+    // front faces culled as the room culls them.
+    static float points[60][3];
+    for (int j = 0; j < 60; ++j) {
+        const double b = j * 3.1415926536 / 10.0;
+        points[j][0] = float(3 * std::sin(b));
+        points[j][1] = float((j * 7 % 5) * 0.1 - 0.2);
+        points[j][2] = float(3 * std::cos(b));
+    }
+    auto picture = [&](bool cut, GLuint* samples) {
+        perspective_view();
+        glTranslatef(0, 0, -12);
+        glRotatef(50, 1, 0, 0);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_FRONT);
+        glDisable(GL_DEPTH_TEST);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_COLOR, GL_ONE);
+        glColor3f(0.5f, 0.3f, 0.9f);
+        GLuint query = 0;
+        glGenQueries(1, &query);
+        glBeginQuery(GL_SAMPLES_PASSED, query);
+        if (cut)
+            draw_strip_lit(57, points[2], 0.2f, box);
+        else
+            draw_strip(57, points[2], 0.2f);
+        glEndQuery(GL_SAMPLES_PASSED);
+        glGetQueryObjectuiv(query, GL_QUERY_RESULT, samples);
+        glDeleteQueries(1, &query);
+        glDisable(GL_BLEND);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_TEXTURE_2D);
+        glEnable(GL_DEPTH_TEST);
+        return screen();
+    };
+    GLuint whole_samples = 0, cut_samples = 0;
+    const std::vector<uint8_t> whole = picture(false, &whole_samples);
+    const std::vector<uint8_t> cut = picture(true, &cut_samples);
+    glDeleteTextures(1, &texture);
+    EXPECT_GT(whole_samples, 10000u);
+    EXPECT_LT(cut_samples, whole_samples * 3 / 4) << whole_samples << " " << cut_samples;
+    // Rounding of the cut corners: a level here and there, and a pixel or
+    // two where a band folds over at a sharp corner.
+    const Difference d = compare(whole, cut);
+    EXPECT_LE(d.bytes, whole.size() / 5000) << "largest difference " << d.largest;
 }
 
 TEST(LitArea, TextQuadKeptToItsLetteringBoxGivesTheSamePicture) {
