@@ -183,6 +183,8 @@ void draw_text(double t)
 
 void enter_part_3()
 {
+    // Part 2's clip has been shown.
+    release_video_clip(&video_clips[0]);
     current_part = 3;
     yaw_offset = 90.0f;
     yaw_rate = 0.0f;

@@ -203,6 +203,9 @@ void draw_text_images()
 
 void enter_part_5()
 {
+    // Part 4's clip has been shown (and part 2's, should part 3 not have run).
+    release_video_clip(&video_clips[0]);
+    release_video_clip(&video_clips[1]);
     beat_count = 0.0f;
     current_part = 5;
     part_start_time = demo_clock();

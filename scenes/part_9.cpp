@@ -235,6 +235,8 @@ void build_ripple_surface(float c, float w, float h, float* positions, float* te
 }
 
 void enter_part_9() {
+    // Part 7's clip has been shown.
+    release_video_clip(&video_clips[2]);
     current_part = 9;
     clip_start_time = demo_clock();
     part_start_time = demo_clock();
@@ -281,6 +283,10 @@ void draw_part_9() {
     restore_surface_state(a);
 
     // The scroller is still drawn in the frame of the hand-over.
-    if (demo_clock() - part_start_time > part_9_length_ms) enter_part_100();
+    if (demo_clock() - part_start_time > part_9_length_ms) {
+        enter_part_100();
+        // The finale shows no clip.
+        release_video_clip(&video_clips[3]);
+    }
     draw_scroller();
 }
