@@ -1,6 +1,7 @@
 // The renderer's fill rate on its own: what one fragment costs when drawn
 // textured and fogged, blended or opaque, or rejected by the depth test, with
-// full-window quads in a window of the given size (800 x 600 by default).
+// full-window quads in a window of the given size (800 x 600 by default),
+// per fragment on the clock and in CPU time (all threads together).
 //
 // Usage: bench_fill [WIDTH HEIGHT]
 #include <cstdio>
@@ -30,9 +31,10 @@ int main(int argc, char** argv) {
     }
     for (fill_rate::Kind kind : {fill_rate::Kind::blended, fill_rate::Kind::opaque, fill_rate::Kind::rejected}) {
         const fill_rate::Rate rate = fill_rate::measure(kind, width, height);
-        std::printf("%-38s %.2f ns a fragment, %.1f million a second (%.0f fragments a frame in %.2f ms)\n",
+        std::printf("%-38s %.2f ns a fragment, %.1f million a second (%.0f fragments a frame in %.2f ms); "
+                    "%.2f ns of CPU time a fragment\n",
                     fill_rate::name(kind), rate.ns_per_fragment, 1e3 / rate.ns_per_fragment,
-                    rate.fragments_per_frame, rate.frame_ms);
+                    rate.fragments_per_frame, rate.frame_ms, rate.cpu_ns_per_fragment);
     }
     return 0;
 }

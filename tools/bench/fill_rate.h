@@ -26,7 +26,8 @@ inline const char* name(Kind kind) {
 }
 
 struct Rate {
-    double ns_per_fragment;
+    double ns_per_fragment;     // on the clock
+    double cpu_ns_per_fragment; // of CPU time, all threads together
     double fragments_per_frame; // counted with an occlusion query
     double frame_ms;            // median
 };
@@ -84,6 +85,7 @@ inline Rate measure(Kind kind, int width, int height, int layers = 16, int frame
     GLuint query = 0;
     glGenQueries(1, &query);
     std::vector<double> times;
+    double cpu_ms = 0;
     GLuint counted = 0;
     for (int f = 0; f < frames + 3; ++f) {
         // The depth mask also masks the clear.
@@ -92,6 +94,7 @@ inline Rate measure(Kind kind, int width, int height, int layers = 16, int frame
         glDepthMask(kind == Kind::opaque ? GL_TRUE : GL_FALSE);
         glFinish();
         const auto start = std::chrono::steady_clock::now();
+        const double cpu_start = part_run::process_cpu_ms();
         if (f == 0) glBeginQuery(GL_SAMPLES_PASSED, query);
         glBegin(GL_QUADS);
         for (int k = 0; k < layers; ++k) {
@@ -111,8 +114,10 @@ inline Rate measure(Kind kind, int width, int height, int layers = 16, int frame
         if (f == 0) glEndQuery(GL_SAMPLES_PASSED);
         glFinish();
         // The first frames warm the renderer's shader cache up.
-        if (f >= 3)
+        if (f >= 3) {
             times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            cpu_ms += part_run::process_cpu_ms() - cpu_start;
+        }
     }
     glGetQueryObjectuiv(query, GL_QUERY_RESULT, &counted);
     glDeleteQueries(1, &query);
@@ -134,6 +139,7 @@ inline Rate measure(Kind kind, int width, int height, int layers = 16, int frame
     const double drawn = static_cast<double>(width) * height * layers;
     rate.fragments_per_frame = kind == Kind::rejected || counted == 0 ? drawn : counted;
     rate.ns_per_fragment = rate.frame_ms * 1e6 / rate.fragments_per_frame;
+    rate.cpu_ns_per_fragment = cpu_ms / frames * 1e6 / rate.fragments_per_frame;
     return rate;
 }
 

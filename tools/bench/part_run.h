@@ -4,6 +4,8 @@
 #pragma once
 #include <GL/gl.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +29,16 @@ inline double percentile(std::vector<double> values, double p) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
     return values[static_cast<size_t>(p * (values.size() - 1) + 0.5)];
+}
+
+// CPU time of the whole process, every thread (the renderer's too), in ms:
+// unlike the time on the clock, it hardly grows when other work shares the
+// processors.
+inline double process_cpu_ms() {
+    rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
 inline long peak_rss_kib() {
