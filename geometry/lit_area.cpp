@@ -3,6 +3,8 @@
 // whether an opaque quad covers the whole view.
 #include "geometry/lit_area.h"
 
+#include "geometry/fog.h"
+
 #include <GL/gl.h>
 
 #include <algorithm>
@@ -199,20 +201,35 @@ bool begin_lit_scissor(const float origin[3], const float s_end[3], const float 
 void end_lit_scissor() { glDisable(GL_SCISSOR_TEST); }
 
 void draw_lit_quad(const float origin[3], const float s_end[3], const float t_end[3], const TextureBox& box) {
-    float opposite[3];
-    for (int k = 0; k < 3; ++k) opposite[k] = s_end[k] + t_end[k] - origin[k];
+    const float corners[4][3] = {{origin[0], origin[1], origin[2]},
+                                 {t_end[0], t_end[1], t_end[2]},
+                                 {s_end[0] + t_end[0] - origin[0], s_end[1] + t_end[1] - origin[1],
+                                  s_end[2] + t_end[2] - origin[2]},
+                                 {s_end[0], s_end[1], s_end[2]}};
+    // A quad at one eye depth takes its fog in the colour (geometry/fog.h).
+    double density = 0, eye_z = 0;
+    const bool fold_fog = fog_foldable(&density) && flat_eye_depth(corners, 4, &eye_z);
+    GLfloat colour[4] = {1, 1, 1, 1};
+    if (fold_fog) {
+        glGetFloatv(GL_CURRENT_COLOR, colour);
+        const float fog = fog_factor(density, eye_z);
+        glColor4f(fog_colour_scale(colour[0], fog), fog_colour_scale(colour[1], fog), fog_colour_scale(colour[2], fog),
+                  colour[3]);
+        glDisable(GL_FOG);
+    }
     const bool scissored = begin_lit_scissor(origin, s_end, t_end, box);
+    static const float st[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
     glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3fv(origin);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3fv(t_end);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3fv(opposite);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3fv(s_end);
+    for (int k = 0; k < 4; ++k) {
+        glTexCoord2fv(st[k]);
+        glVertex3fv(corners[k]);
+    }
     glEnd();
     if (scissored) end_lit_scissor();
+    if (fold_fog) {
+        glEnable(GL_FOG);
+        glColor4fv(colour);
+    }
 }
 
 bool quad_covers_viewport(const float corners[4][3], double* depth_min, double* depth_max) {

@@ -37,8 +37,9 @@ bool begin_lit_scissor(const float origin[3], const float s_end[3], const float 
 void end_lit_scissor();
 // One GL_QUADS quad with texture coordinates (0, 0) at origin, (0, 1) at
 // t_end, (1, 1) opposite origin and (1, 0) at s_end, in that order, drawn
-// within begin_lit_scissor's rectangle. For fog to black and blending onto
-// the picture with destination factor GL_ONE only.
+// within begin_lit_scissor's rectangle, with its fog folded into its colour
+// where it can be (geometry/fog.h). For fog to black and blending onto the
+// picture with destination factor GL_ONE only.
 void draw_lit_quad(const float origin[3], const float s_end[3], const float t_end[3], const TextureBox& box);
 
 // Whether the flat quad with these object-space corners (in order round

@@ -3,6 +3,7 @@
 // or as a run in one batch, whole or cut to the outline of their lit part.
 #include <GL/gl.h>
 
+#include "geometry/fog.h"
 #include "geometry/sprites.h"
 
 Sprite sprite_table[sprite_table_size];
@@ -54,10 +55,17 @@ Corner corner_at(float s, float t) { return Corner{s, t, -0.25f + 0.5f * s, -0.2
 // are what one draw per sprite gives; only the final projection rounds a
 // little differently. One batch instead of a matrix change and a draw per
 // sprite is what makes the finale's sparks cheap on a software renderer.
+//
+// Each sprite lies at one eye depth, so unlit sprites under fog to black get
+// the fog factor in their colour and are drawn with fog off (geometry/fog.h).
 void draw_batch(const Sprite* sprites, int32_t count, const Corner* corners, int32_t corner_count)
 {
     if (count <= 0)
         return;
+    double fog_density = 0;
+    const bool fold_fog = fog_foldable(&fog_density);
+    if (fold_fog)
+        glDisable(GL_FOG);
     float m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     glPushMatrix();
@@ -70,7 +78,15 @@ void draw_batch(const Sprite* sprites, int32_t count, const Corner* corners, int
         const float cx = (m[0] * s.x + m[4] * s.y + m[8] * s.z + m[12]) / 8.0f;
         const float cy = (m[1] * s.x + m[5] * s.y + m[9] * s.z + m[13]) / 8.0f;
         const float cz = (m[2] * s.x + m[6] * s.y + m[10] * s.z + m[14]) / 8.0f;
-        glColor4f(s.r, s.g, s.b, float(s.alpha / 255.0));
+        if (fold_fog) {
+            // The vertices' eye depth is 8 cz (the scale of 8 is exact); the
+            // colour is clamped before fog, as GL clamps it.
+            const float fog = fog_factor(fog_density, 8.0 * double(cz));
+            glColor4f(fog_colour_scale(s.r, fog), fog_colour_scale(s.g, fog), fog_colour_scale(s.b, fog),
+                      float(s.alpha / 255.0));
+        } else {
+            glColor4f(s.r, s.g, s.b, float(s.alpha / 255.0));
+        }
         for (int32_t k = 0; k < corner_count; k++) {
             glTexCoord2f(corners[k].s, corners[k].t);
             glVertex3f(cx + corners[k].x, cy + corners[k].y, cz);
@@ -78,6 +94,8 @@ void draw_batch(const Sprite* sprites, int32_t count, const Corner* corners, int
     }
     glEnd();
     glPopMatrix();
+    if (fold_fog)
+        glEnable(GL_FOG);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "geometry/draw.h"
+#include "geometry/fog.h"
 #include "geometry/lit_area.h"
 #include "geometry/mesh.h"
 #include "geometry/sprites.h"
@@ -100,9 +101,24 @@ void draw_background()
     }
     bool hidden[3];
     find_hidden_layers(centres, hidden);
+    // Each layer lies at one eye depth: its fog goes into its colour (geometry/fog.h).
+    double fog_density = 0;
+    const bool fold_fog = fog_foldable(&fog_density);
     for (int32_t i = 0; i < 3; i++) {
         if (hidden[i])
             continue;
+        double eye_z = 0;
+        const float* c = centres[i];
+        const float corners[4][3] = {{c[0] - 250.0f, c[1] - 250.0f, c[2] - 200.0f},
+                                     {c[0] + 250.0f, c[1] + 250.0f, c[2] - 200.0f},
+                                     {c[0] + 250.0f, c[1] - 250.0f, c[2] - 200.0f},
+                                     {c[0] - 250.0f, c[1] + 250.0f, c[2] - 200.0f}};
+        const bool fogged_colour = fold_fog && flat_eye_depth(corners, 4, &eye_z);
+        if (fogged_colour) {
+            const float fog = fog_factor(fog_density, eye_z);
+            glColor4f(fog, fog, fog, 1.0f);
+            glDisable(GL_FOG);
+        }
         glPushMatrix();
         glTranslatef(centres[i][0], centres[i][1], centres[i][2]);
         glScalef(2.5f, 2.5f, 1.0f);
@@ -119,6 +135,10 @@ void draw_background()
         glVertex3f(100.0f, -100.0f, -200.0f);
         glEnd();
         glPopMatrix();
+        if (fogged_colour) {
+            glEnable(GL_FOG);
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        }
     }
 }
 
