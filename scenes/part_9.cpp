@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "geometry/draw.h"
+#include "geometry/fog.h"
 #include "geometry/lit_area.h"
 #include "geometry/sprites.h"
 #include "runtime/clock.h"
@@ -55,6 +56,15 @@ void draw_title_quads(GLint shade_model) {
     glDepthFunc(GL_LESS);
     glDepthMask(GL_FALSE);
 
+    // The quads lie at one eye depth: their fog goes into their colour
+    // (geometry/fog.h), which the surface left white.
+    double fog_density = 0;
+    const bool fold_fog = fog_foldable(&fog_density);
+    if (fold_fog) {
+        const float fog = fog_factor(fog_density, -80.0);
+        glColor4f(fog, fog, fog, 1.0f);
+        glDisable(GL_FOG);
+    }
     const double q = (demo_clock() - part_start_time) / 2000.0;
     for (int k = 0; k < 5; ++k) {
         glMatrixMode(GL_TEXTURE);
@@ -77,6 +87,10 @@ void draw_title_quads(GLint shade_model) {
         glMatrixMode(GL_TEXTURE);
         glPopMatrix();
         glMatrixMode(GL_MODELVIEW);
+    }
+    if (fold_fog) {
+        glEnable(GL_FOG);
+        glColor4f(1, 1, 1, 1);
     }
     glDepthMask(GL_TRUE);
     glDepthFunc(GL_LEQUAL);
