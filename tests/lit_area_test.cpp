@@ -1,7 +1,8 @@
 // Drawing only where a textured polygon can change the picture: sprites cut
 // to their glow's outline, strips cut to their bolt and text quads kept to
 // their lettering's box give the pictures the whole polygons give, with
-// fewer fragments; the full-view test for opaque layers.
+// fewer fragments; the full-view test for opaque layers; fog folded into the
+// colour gives GL's fog.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+#include "geometry/fog.h"
 #include "geometry/lit_area.h"
 #include "geometry/sprites.h"
 #include "geometry/strip.h"
@@ -78,6 +80,29 @@ Difference compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
     return d;
 }
 
+// Runs draw blended onto the view, with the depth test off, and returns the
+// picture; *samples (when given) gets the fragments drawn. Leaves blending,
+// fog, culling and texturing off and the depth test on.
+std::vector<uint8_t> blended_picture(GLenum source, GLenum destination, const std::function<void()>& draw,
+                                     GLuint* samples = nullptr) {
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(source, destination);
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_SAMPLES_PASSED, query);
+    draw();
+    glEndQuery(GL_SAMPLES_PASSED);
+    if (samples) glGetQueryObjectuiv(query, GL_QUERY_RESULT, samples);
+    glDeleteQueries(1, &query);
+    glDisable(GL_BLEND);
+    glDisable(GL_FOG);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    return screen();
+}
+
 double outline_area(const TextureOutline& o) {
     double twice = 0;
     for (int k = 0; k < o.count; ++k) {
@@ -124,25 +149,12 @@ TEST(LitArea, SpritesCutToTheGlowOutlineGiveThePictureOfWholeSquaresWithFewerFra
         glEnable(GL_FOG);
         glFogi(GL_FOG_MODE, GL_EXP2);
         glFogf(GL_FOG_DENSITY, 0.006f);
-        glDisable(GL_DEPTH_TEST);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
-        GLuint query = 0;
-        glGenQueries(1, &query);
-        glBeginQuery(GL_SAMPLES_PASSED, query);
-        if (cut)
-            draw_sprites(run.data(), int32_t(run.size()), outline);
-        else
-            draw_sprites(run.data(), int32_t(run.size()));
-        glEndQuery(GL_SAMPLES_PASSED);
-        glGetQueryObjectuiv(query, GL_QUERY_RESULT, samples);
-        glDeleteQueries(1, &query);
-        glDisable(GL_BLEND);
-        glDisable(GL_FOG);
-        glDisable(GL_CULL_FACE);
-        glDisable(GL_TEXTURE_2D);
-        glEnable(GL_DEPTH_TEST);
-        return screen();
+        return blended_picture(GL_ONE_MINUS_SRC_COLOR, GL_ONE, [&] {
+            if (cut)
+                draw_sprites(run.data(), int32_t(run.size()), outline);
+            else
+                draw_sprites(run.data(), int32_t(run.size()));
+        }, samples);
     };
     GLuint whole_samples = 0, cut_samples = 0;
     const std::vector<uint8_t> whole = picture(false, &whole_samples);
@@ -187,25 +199,13 @@ TEST(LitArea, StripsCutToTheBoltGiveThePictureOfWholeStripsWithFewerFragments) {
         glBindTexture(GL_TEXTURE_2D, texture);
         glEnable(GL_CULL_FACE);
         glCullFace(GL_FRONT);
-        glDisable(GL_DEPTH_TEST);
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_COLOR, GL_ONE);
         glColor3f(0.5f, 0.3f, 0.9f);
-        GLuint query = 0;
-        glGenQueries(1, &query);
-        glBeginQuery(GL_SAMPLES_PASSED, query);
-        if (cut)
-            draw_strip_lit(57, points[2], 0.2f, box);
-        else
-            draw_strip(57, points[2], 0.2f);
-        glEndQuery(GL_SAMPLES_PASSED);
-        glGetQueryObjectuiv(query, GL_QUERY_RESULT, samples);
-        glDeleteQueries(1, &query);
-        glDisable(GL_BLEND);
-        glDisable(GL_CULL_FACE);
-        glDisable(GL_TEXTURE_2D);
-        glEnable(GL_DEPTH_TEST);
-        return screen();
+        return blended_picture(GL_SRC_COLOR, GL_ONE, [&] {
+            if (cut)
+                draw_strip_lit(57, points[2], 0.2f, box);
+            else
+                draw_strip(57, points[2], 0.2f);
+        }, samples);
     };
     GLuint whole_samples = 0, cut_samples = 0;
     const std::vector<uint8_t> whole = picture(false, &whole_samples);
@@ -298,4 +298,66 @@ TEST(LitArea, QuadCoversTheViewOnlyWithEveryEdgeOutsideItAndWhenNotCulled) {
     glCullFace(GL_BACK);
     EXPECT_FALSE(covers(0, 0, 110, &near_depth, &far_depth));
     glDisable(GL_CULL_FACE);
+}
+
+TEST(LitArea, FogFoldedIntoTheColourOfUnlitSpritesAndFlatQuadsMatchesGlFog) {
+    ensure_gl_context();
+    // Sprites from near to far (fog from 1 down to about 0.1), some with
+    // colour components above 1, which GL clamps before its fog.
+    std::vector<Sprite> run;
+    for (int i = 0; i < 60; ++i) {
+        Sprite s{};
+        s.x = float(i % 10) * 1.6f - 7.2f;
+        s.y = float(i / 10) * 1.2f - 3.0f;
+        s.z = -2.0f - float(i) * 1.2f;
+        s.alpha = 255;
+        s.r = 0.2f + float(i % 4) * 0.4f;
+        s.g = 1.4f - float(i % 3) * 0.5f;
+        s.b = float(i % 5) * 0.3f;
+        run.push_back(s);
+    }
+    const float origin[3] = {-6, -4, -25}, s_end[3] = {6, -4, -25}, t_end[3] = {-6, 4, -25};
+    auto fogged_view = [] {
+        perspective_view();
+        glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+        glEnable(GL_FOG);
+        glFogi(GL_FOG_MODE, GL_EXP2);
+        glFogf(GL_FOG_DENSITY, 0.02f);
+        const float black[4] = {0, 0, 0, 1};
+        glFogfv(GL_FOG_COLOR, black);
+    };
+    auto picture = [&](bool folded) {
+        fogged_view();
+        return blended_picture(GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, [&] {
+            if (folded) {
+                draw_sprites(run.data(), int32_t(run.size()));
+                glColor3f(1.2f, 0.7f, 0.3f);
+                draw_lit_quad(origin, s_end, t_end, TextureBox{0, 0, 1, 1});
+            } else {
+                // One draw per sprite and a plain quad leave the fog to GL.
+                for (const Sprite& s : run) draw_sprite(s);
+                glColor3f(1.2f, 0.7f, 0.3f);
+                glBegin(GL_QUADS);
+                glVertex3fv(origin);
+                glVertex3fv(t_end);
+                glVertex3f(6, 4, -25);
+                glVertex3fv(s_end);
+                glEnd();
+            }
+            EXPECT_TRUE(glIsEnabled(GL_FOG));
+        });
+    };
+    double density = 0;
+    fogged_view();
+    EXPECT_TRUE(fog_foldable(&density));
+    EXPECT_FLOAT_EQ(float(density), 0.02f);
+    const std::vector<uint8_t> by_gl = picture(false);
+    const std::vector<uint8_t> folded = picture(true);
+    size_t lit = 0;
+    for (uint8_t v : by_gl) lit += v > 60;
+    EXPECT_GT(lit, by_gl.size() / 20);
+    const Difference d = compare(by_gl, folded);
+    EXPECT_LE(d.largest, 1);
+    EXPECT_LE(d.bytes, by_gl.size() / 10000);
 }
