@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_fill: %s\n", platform_error());
         return 1;
     }
-    for (fill_rate::Kind kind : {fill_rate::Kind::blended, fill_rate::Kind::opaque, fill_rate::Kind::rejected}) {
+    for (fill_rate::Kind kind : {fill_rate::Kind::blended, fill_rate::Kind::blended_without_fog, fill_rate::Kind::opaque,
+                                  fill_rate::Kind::rejected}) {
         const fill_rate::Rate rate = fill_rate::measure(kind, width, height);
         std::printf("%-38s %.2f ns a fragment, %.1f million a second (%.0f fragments a frame in %.2f ms); "
                     "%.2f ns of CPU time a fragment\n",

@@ -14,11 +14,12 @@
 
 namespace fill_rate {
 
-enum class Kind { blended, opaque, rejected };
+enum class Kind { blended, blended_without_fog, opaque, rejected };
 
 inline const char* name(Kind kind) {
     switch (kind) {
     case Kind::blended: return "textured, fogged, additively blended";
+    case Kind::blended_without_fog: return "textured, additively blended, no fog";
     case Kind::opaque: return "textured, fogged, opaque";
     case Kind::rejected: return "rejected by the depth test";
     }
@@ -68,12 +69,15 @@ inline Rate measure(Kind kind, int width, int height, int layers = 16, int frame
     glDisable(GL_LIGHTING);
     glDisable(GL_CULL_FACE);
     glEnable(GL_TEXTURE_2D);
-    glEnable(GL_FOG);
+    if (kind == Kind::blended_without_fog)
+        glDisable(GL_FOG);
+    else
+        glEnable(GL_FOG);
     glFogi(GL_FOG_MODE, GL_EXP2);
     glFogf(GL_FOG_DENSITY, 0.006f);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
-    if (kind == Kind::blended) {
+    if (kind == Kind::blended || kind == Kind::blended_without_fog) {
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_COLOR, GL_ONE);
     } else {
