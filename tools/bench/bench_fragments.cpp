@@ -1,6 +1,7 @@
 // How close a part comes to the renderer's fill limit: counts the fragments
 // each pass of the part produces (an occlusion query per pass, a pass being
-// the draws between two texture binds), then measures what one fragment
+// the draws between two texture binds; beside it the fragment shader's
+// invocations, which include fragments the depth test rejects), then measures what one fragment
 // costs here with full-window quads, and prints the time the part's
 // fragments need at that rate beside its frame time.
 //
@@ -24,28 +25,37 @@ namespace {
 
 struct Pass {
     GLuint texture;
-    GLuint query;
+    GLuint query;   // samples that passed the depth test
+    GLuint shaded;  // fragment shader invocations, rejected fragments included
 };
 
 bool counting = false;
 std::vector<Pass> frame_passes;
-std::vector<GLuint> spare_queries;
+// Query objects for reuse, one pool for each target (an object keeps the
+// target it was first begun with).
+std::vector<GLuint> spare_sample_queries, spare_shader_queries;
 
-GLuint take_query() {
-    if (spare_queries.empty()) {
+GLuint take_query(std::vector<GLuint>* spare) {
+    if (spare->empty()) {
         GLuint q = 0;
         glGenQueries(1, &q);
         return q;
     }
-    const GLuint q = spare_queries.back();
-    spare_queries.pop_back();
+    const GLuint q = spare->back();
+    spare->pop_back();
     return q;
 }
 
+void end_pass() {
+    glEndQuery(GL_SAMPLES_PASSED);
+    glEndQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB);
+}
+
 void begin_pass(GLuint texture) {
-    if (!frame_passes.empty()) glEndQuery(GL_SAMPLES_PASSED);
-    frame_passes.push_back({texture, take_query()});
+    if (!frame_passes.empty()) end_pass();
+    frame_passes.push_back({texture, take_query(&spare_sample_queries), take_query(&spare_shader_queries)});
     glBeginQuery(GL_SAMPLES_PASSED, frame_passes.back().query);
+    glBeginQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB, frame_passes.back().shaded);
 }
 
 // The passes of the show's parts by the texture they bind (the finale's
@@ -83,8 +93,9 @@ int main(int argc, char** argv) {
         return 2;
 
     std::map<std::string, double> sums;  // fragments of each pass over all frames
+    std::map<std::string, double> shaded_sums;
     std::vector<std::string> order;      // passes in the order they first appear
-    std::vector<double> frame_fragments, frame_ms, frame_cpu_ms;
+    std::vector<double> frame_fragments, frame_shaded, frame_ms, frame_cpu_ms;
     std::chrono::steady_clock::time_point start;
     double cpu_start = 0;
     const int frames = part_run::run(
@@ -98,18 +109,23 @@ int main(int argc, char** argv) {
             begin_pass(static_cast<GLuint>(bound));
         },
         [&](int) {
-            glEndQuery(GL_SAMPLES_PASSED);
+            end_pass();
             counting = false;
-            double total = 0;
+            double total = 0, total_shaded = 0;
             for (const Pass& p : frame_passes) {
-                GLuint samples = 0;
+                GLuint samples = 0, shaded = 0;
                 glGetQueryObjectuiv(p.query, GL_QUERY_RESULT, &samples);
+                glGetQueryObjectuiv(p.shaded, GL_QUERY_RESULT, &shaded);
                 const std::string name = pass_name(p.texture);
                 if (!sums.count(name)) order.push_back(name);
                 sums[name] += samples;
+                shaded_sums[name] += shaded;
                 total += samples;
-                spare_queries.push_back(p.query);
+                total_shaded += shaded;
+                spare_sample_queries.push_back(p.query);
+                spare_shader_queries.push_back(p.shaded);
             }
+            frame_shaded.push_back(total_shaded);
             frame_passes.clear();
             frame_fragments.push_back(total);
         },
@@ -126,18 +142,21 @@ int main(int argc, char** argv) {
                 "CPU time a frame median %.2f ms\n",
                 options.part, frames, window_width, window_height, median_ms, part_run::percentile(frame_ms, 0.99),
                 median_cpu_ms);
-    std::printf("%-20s %14s %8s\n", "pass", "fragments", "screens");
+    std::printf("%-20s %14s %8s %14s\n", "pass", "fragments", "screens", "shaded");
     for (const std::string& name : order) {
         const double mean = sums[name] / frames;
         if (mean < 0.5) continue;
-        std::printf("%-20s %14.0f %8.2f\n", name.c_str(), mean, mean / screen);
+        std::printf("%-20s %14.0f %8.2f %14.0f\n", name.c_str(), mean, mean / screen, shaded_sums[name] / frames);
     }
     double mean_total = 0;
     for (double f : frame_fragments) mean_total += f;
     mean_total /= frames;
     const double p99_total = part_run::percentile(frame_fragments, 0.99);
-    std::printf("%-20s %14.0f %8.2f (per frame: median %.0f, p99 %.0f)\n", "all", mean_total, mean_total / screen,
-                part_run::percentile(frame_fragments, 0.5), p99_total);
+    double mean_shaded = 0;
+    for (double f : frame_shaded) mean_shaded += f;
+    mean_shaded /= frames;
+    std::printf("%-20s %14.0f %8.2f %14.0f (per frame: median %.0f, p99 %.0f)\n", "all", mean_total,
+                mean_total / screen, mean_shaded, part_run::percentile(frame_fragments, 0.5), p99_total);
 
     fill_rate::Rate blended{};
     for (fill_rate::Kind kind : {fill_rate::Kind::blended, fill_rate::Kind::blended_without_fog, fill_rate::Kind::opaque,
