@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "geometry/lit_area.h"
+
 union SpriteWord {
     int32_t i;
     float f;
@@ -25,4 +27,8 @@ void billboard_matrix();
 void draw_sprite(Sprite sprite);
 // draw_sprite for each of `count` sprites in order, as one batch.
 void draw_sprites(const Sprite* sprites, int32_t count);
+// The same with each square cut down to the outline, a convex polygon in its
+// texture coordinates outside which the sprite adds nothing to the picture
+// (texture_lit_outline of the bound texture, with blending onto the picture).
+void draw_sprites(const Sprite* sprites, int32_t count, const TextureOutline& outline);
 void fill_particle_arrays();

@@ -1,6 +1,9 @@
 // Electric bands along a polyline: two triangle strips, one offset along x
-// and one along y (first segment) or z (later segments), from static arrays.
+// and one along y (first segment) or z (later segments), from static arrays;
+// or their triangles cut to the part of the band texture that can be lit.
 #include <GL/gl.h>
+
+#include <algorithm>
 #include <cstdio>
 
 #include "geometry/strip.h"
@@ -25,6 +28,66 @@ void put(StripVertex* band, int32_t at, int32_t row, float step, float base, con
     band[at].x = p[0] + side * w * axis[0];
     band[at].y = p[1] + side * w * axis[1];
     band[at].z = p[2] + side * w * axis[2];
+}
+
+StripVertex lerp(const StripVertex& a, const StripVertex& b, float f)
+{
+    return StripVertex{a.s + f * (b.s - a.s), a.t + f * (b.t - a.t), a.x + f * (b.x - a.x), a.y + f * (b.y - a.y),
+                       a.z + f * (b.z - a.z)};
+}
+
+// The part of a triangle where lo <= s <= hi, as a fan appended to out in the
+// triangle's own winding. New corners lie on its edges with s and t taken
+// along with the position, as interpolation across the triangle has them;
+// an edge is always cut from its end with the lower s, so the two triangles
+// that share it get the very same corner and no pixel on it is lost or
+// drawn twice.
+int32_t cut_triangle(const StripVertex* corners, float lo, float hi, StripVertex* out)
+{
+    StripVertex polygon[5], next[5];
+    int32_t n = 3;
+    std::copy(corners, corners + 3, polygon);
+    for (int side = 0; side < 2; side++) {
+        // Signed distance inside the bound: >= 0 is kept.
+        const float bound = side == 0 ? lo : hi;
+        auto inside = [&](const StripVertex& v) { return side == 0 ? v.s - lo : hi - v.s; };
+        int32_t m = 0;
+        for (int32_t i = 0; i < n; i++) {
+            const StripVertex& a = polygon[i];
+            const StripVertex& b = polygon[(i + 1) % n];
+            const float da = inside(a), db = inside(b);
+            if (da >= 0)
+                next[m++] = a;
+            if ((da < 0 && db > 0) || (da > 0 && db < 0)) {
+                const StripVertex& low = a.s < b.s ? a : b;
+                const StripVertex& high = a.s < b.s ? b : a;
+                next[m++] = lerp(low, high, (bound - low.s) / (high.s - low.s));
+            }
+        }
+        n = m;
+        std::copy(next, next + n, polygon);
+    }
+    int32_t count = 0;
+    for (int32_t k = 1; k + 1 < n; k++) {
+        out[count++] = polygon[0];
+        out[count++] = polygon[k];
+        out[count++] = polygon[k + 1];
+    }
+    return count;
+}
+
+// Each triangle of a strip of `count` vertices cut to lo <= s <= hi and drawn
+// as separate triangles; odd triangles of a strip are wound the other way.
+void draw_cut_strip(const StripVertex* strip, int32_t count, float lo, float hi)
+{
+    static StripVertex cut[9 * 4 * strip_max_segments];
+    int32_t n = 0;
+    for (int32_t k = 0; k + 2 < count; k++) {
+        const StripVertex triangle[3] = {strip[k + (k & 1)], strip[k + 1 - (k & 1)], strip[k + 2]};
+        n += cut_triangle(triangle, lo, hi, cut + n);
+    }
+    glInterleavedArrays(GL_T2F_V3F, 0, cut);
+    glDrawArrays(GL_TRIANGLES, 0, n);
 }
 
 } // namespace
@@ -86,4 +149,28 @@ void draw_strip(int32_t segments, const float* points, float half_width)
     glDrawArrays(GL_TRIANGLE_STRIP, 0, count);
     glInterleavedArrays(GL_T2F_V3F, 0, strip_band_b);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, count);
+}
+
+void draw_strip_lit(int32_t segments, const float* points, float half_width, const TextureBox& box)
+{
+    // The bands' s from 0.8 to 1.8 meets the lit range in the texture's first
+    // repeat and its second; the cut keeps everything between.
+    float lo = 1.8f, hi = 0.8f;
+    for (int32_t repeat = 0; repeat < 2; repeat++) {
+        const float from = std::max(0.8f, float(repeat) + box.s0);
+        const float to = std::min(1.8f, float(repeat) + box.s1);
+        if (from < to) {
+            lo = std::min(lo, from);
+            hi = std::max(hi, to);
+        }
+    }
+    if (lo <= 0.8f && hi >= 1.8f) {
+        draw_strip(segments, points, half_width);
+        return;
+    }
+    if (!build_strip_bands(segments, points, half_width))
+        return;
+    const int32_t count = 4 * segments + 1;
+    draw_cut_strip(strip_band_a, count, lo, hi);
+    draw_cut_strip(strip_band_b, count, lo, hi);
 }

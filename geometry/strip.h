@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "geometry/lit_area.h"
+
 constexpr int32_t strip_max_segments = 249;
 
 struct StripVertex {
@@ -17,3 +19,8 @@ extern float ring_points[100][3];
 // (one message, nothing written) and gives false.
 bool build_strip_bands(int32_t segments, const float* points, float half_width);
 void draw_strip(int32_t segments, const float* points, float half_width);
+// draw_strip with each triangle of both bands cut to where the bound texture
+// can be lit: box is its texture_lit_box, and the bands' s runs from 0.8 to
+// 1.8, repeating the texture once. For fog to black and blending onto the
+// picture with destination factor GL_ONE only.
+void draw_strip_lit(int32_t segments, const float* points, float half_width, const TextureBox& box);

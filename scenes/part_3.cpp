@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "geometry/draw.h"
+#include "geometry/lit_area.h"
 #include "geometry/mesh.h"
 #include "geometry/sprites.h"
 #include "geometry/strip.h"
@@ -34,6 +35,11 @@ constexpr GLuint text_texture = 3004;
 constexpr GLuint blank_texture_id = 800000;
 
 double radians(double degrees) { return degrees * pi / 180.0; }
+
+// Where the text, lightning and sprite images can be lit, read when the part begins.
+TextureBox text_box{0, 0, 1, 1};
+TextureBox lightning_box{0, 0, 1, 1};
+TextureOutline sprite_outline = whole_texture_outline();
 
 void set_record(LightRecord* record, float x, float y, float z, float w, float r, float g, float b,
                 float constant, float linear, float quadratic)
@@ -132,7 +138,8 @@ void draw_rings()
             ring_points[j][2] = float(3.0 * std::cos(b));
         }
         glTranslatef(0.0f, float(k), 0.0f);
-        draw_strip(97, ring_points[2], 0.2f);
+        // Only the bands' lit middle: added blending of black changes nothing.
+        draw_strip_lit(97, ring_points[2], 0.2f, lightning_box);
         glPopMatrix();
     }
 }
@@ -165,16 +172,9 @@ void draw_text(double t)
     glBlendFunc(GL_SRC_COLOR, GL_ONE);
     glTranslatef(float(10.0 - t / 1000.0), 0.0f, 0.0f);
     glBindTexture(GL_TEXTURE_2D, text_texture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-20.0f, -20.0f, -30.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-20.0f, 10.0f, -30.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(20.0f, 10.0f, -30.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(20.0f, -20.0f, -30.0f);
-    glEnd();
+    // Added blending of black changes nothing: only the lettering's part is drawn.
+    static const float corners[3][3] = {{-20.0f, -20.0f, -30.0f}, {20.0f, -20.0f, -30.0f}, {-20.0f, 10.0f, -30.0f}};
+    draw_lit_quad(corners[0], corners[1], corners[2], text_box);
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
 }
@@ -183,6 +183,8 @@ void draw_text(double t)
 
 void enter_part_3()
 {
+    // Part 2's clip has been shown.
+    release_video_clip(&video_clips[0]);
     current_part = 3;
     yaw_offset = 90.0f;
     yaw_rate = 0.0f;
@@ -220,6 +222,10 @@ void enter_part_3()
     LightRecord* sky = &light_records[2];
     set_record(sky, 0, -1, 0, 0, 0.4f, 0.5f, 0.8f, sky->constant_attenuation, sky->linear_attenuation,
                sky->quadratic_attenuation);
+
+    text_box = texture_lit_box(text_texture);
+    lightning_box = texture_lit_box(lightning_texture);
+    sprite_outline = texture_lit_outline(sprite_texture);
 }
 
 void draw_part_3()
@@ -258,7 +264,9 @@ void draw_part_3()
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_COLOR, GL_ONE);
     glDepthMask(GL_FALSE);
-    draw_sprites(sprite_table, 400);
+    // Added blending of black changes nothing: each sprite is drawn only
+    // round the lit part of its image.
+    draw_sprites(sprite_table, 400, sprite_outline);
 
     draw_rings();
 

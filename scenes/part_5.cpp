@@ -3,10 +3,13 @@
 // sliding text images; after 14000 ms it enters part 7.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "geometry/draw.h"
+#include "geometry/fog.h"
+#include "geometry/lit_area.h"
 #include "geometry/mesh.h"
 #include "geometry/sprites.h"
 #include "runtime/clock.h"
@@ -41,17 +44,83 @@ void set_ring_sprite(int32_t i, double x, double y, float phase, int32_t centre)
     s->aux[2].f = rand_float();
 }
 
+// The text images' boxes and the sprite image's outline, read when the part begins.
+TextureBox rising_text_box{0, 0, 1, 1};
+TextureBox sliding_text_box{0, 0, 1, 1};
+TextureOutline sprite_outline = whole_texture_outline();
+
+// Which background layers cannot show. The layers are opaque, so a layer
+// that covers the whole view paints over every layer drawn before it and,
+// with the depth test on, hides every layer lying behind it: their
+// fragments are painted over or rejected, and the depth left is the same.
+void find_hidden_layers(const float centres[3][3], bool hidden[3])
+{
+    bool covers[3];
+    double nearest[3], farthest[3];
+    for (int32_t i = 0; i < 3; i++) {
+        const float* c = centres[i];
+        const float corners[4][3] = {{c[0] - 250.0f, c[1] - 250.0f, c[2] - 200.0f},
+                                     {c[0] - 250.0f, c[1] + 250.0f, c[2] - 200.0f},
+                                     {c[0] + 250.0f, c[1] + 250.0f, c[2] - 200.0f},
+                                     {c[0] + 250.0f, c[1] - 250.0f, c[2] - 200.0f}};
+        covers[i] = quad_covers_viewport(corners, &nearest[i], &farthest[i]);
+    }
+    const bool depth_test = glIsEnabled(GL_DEPTH_TEST);
+    GLboolean depth_writes = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depth_writes);
+    GLint depth_func = GL_LEQUAL, depth_bits = 16;
+    glGetIntegerv(GL_DEPTH_FUNC, &depth_func);
+    glGetIntegerv(GL_DEPTH_BITS, &depth_bits);
+    const bool nearer_passes = depth_test && (depth_func == GL_LESS || depth_func == GL_LEQUAL);
+    // Nearer by more than a step of the depth buffer, so rounding cannot tie.
+    const double step = 1.2 / (std::ldexp(1.0, std::max(depth_bits, 1)) - 1.0);
+    for (int32_t j = 0; j < 3; j++) {
+        hidden[j] = false;
+        for (int32_t k = 0; k < 3; k++) {
+            if (k == j || !covers[k])
+                continue;
+            const bool nearer = farthest[k] + step < nearest[j];
+            if ((!depth_test && k > j) || (nearer_passes && nearer && (depth_writes || k > j)))
+                hidden[j] = true;
+        }
+    }
+}
+
 void draw_background()
 {
     glDisable(GL_LIGHTING);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, background_texture);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); // blending itself stays off
+    float centres[3][3];
     for (int32_t i = 0; i < 3; i++) {
-        glPushMatrix();
         const double a = frame_time / 5000.0 + particle_phases[i];
-        glTranslatef(float(std::cos(a) * 40.0 + scatter_positions[i][0]),
-                     float(std::sin(a) * 40.0 + scatter_positions[i][1]), scatter_positions[i][2]);
+        centres[i][0] = float(std::cos(a) * 40.0 + scatter_positions[i][0]);
+        centres[i][1] = float(std::sin(a) * 40.0 + scatter_positions[i][1]);
+        centres[i][2] = scatter_positions[i][2];
+    }
+    bool hidden[3];
+    find_hidden_layers(centres, hidden);
+    // Each layer lies at one eye depth: its fog goes into its colour (geometry/fog.h).
+    double fog_density = 0;
+    const bool fold_fog = fog_foldable(&fog_density);
+    for (int32_t i = 0; i < 3; i++) {
+        if (hidden[i])
+            continue;
+        double eye_z = 0;
+        const float* c = centres[i];
+        const float corners[4][3] = {{c[0] - 250.0f, c[1] - 250.0f, c[2] - 200.0f},
+                                     {c[0] + 250.0f, c[1] + 250.0f, c[2] - 200.0f},
+                                     {c[0] + 250.0f, c[1] - 250.0f, c[2] - 200.0f},
+                                     {c[0] - 250.0f, c[1] + 250.0f, c[2] - 200.0f}};
+        const bool fogged_colour = fold_fog && flat_eye_depth(corners, 4, &eye_z);
+        if (fogged_colour) {
+            const float fog = fog_factor(fog_density, eye_z);
+            glColor4f(fog, fog, fog, 1.0f);
+            glDisable(GL_FOG);
+        }
+        glPushMatrix();
+        glTranslatef(centres[i][0], centres[i][1], centres[i][2]);
         glScalef(2.5f, 2.5f, 1.0f);
         // The right edge's s is the layer's mirror sign: layer 1 shows the image mirrored.
         const float s = float(mirror_signs[i]);
@@ -66,6 +135,10 @@ void draw_background()
         glVertex3f(100.0f, -100.0f, -200.0f);
         glEnd();
         glPopMatrix();
+        if (fogged_colour) {
+            glEnable(GL_FOG);
+            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        }
     }
 }
 
@@ -108,7 +181,9 @@ void draw_stream(double elapsed, float dt)
         if (i < 200)
             s->y = y;
     }
-    draw_sprites(drawn, 250);
+    // Added blending of black changes nothing: each sprite is drawn only
+    // round the lit part of its image.
+    draw_sprites(drawn, 250, sprite_outline);
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
@@ -125,16 +200,9 @@ void draw_text_images()
     glTranslatef(0.0f, float((demo_clock() - part_start_time) / 1000.0 - 20.0 + 5.0), 0.0f);
     glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, rising_text_texture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-20.0f, -20.0f, -30.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-20.0f, -10.0f, -30.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(20.0f, -10.0f, -30.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(20.0f, -20.0f, -30.0f);
-    glEnd();
+    // Added blending of black changes nothing: only the lettering's part is drawn.
+    static const float rising_corners[3][3] = {{-20.0f, -20.0f, -30.0f}, {20.0f, -20.0f, -30.0f}, {-20.0f, -10.0f, -30.0f}};
+    draw_lit_quad(rising_corners[0], rising_corners[1], rising_corners[2], rising_text_box);
     glPopMatrix();
 
     glPushMatrix();
@@ -143,16 +211,8 @@ void draw_text_images()
     glTranslatef(float(x), float(y), 0.0f);
     glRotatef(45.0f, 0.0f, 0.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, sliding_text_texture);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-20.0f, 10.0f, -30.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-20.0f, 20.0f, -30.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(20.0f, 20.0f, -30.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(20.0f, 10.0f, -30.0f);
-    glEnd();
+    static const float sliding_corners[3][3] = {{-20.0f, 10.0f, -30.0f}, {20.0f, 10.0f, -30.0f}, {-20.0f, 20.0f, -30.0f}};
+    draw_lit_quad(sliding_corners[0], sliding_corners[1], sliding_corners[2], sliding_text_box);
     glPopMatrix();
 
     glDisable(GL_BLEND);
@@ -163,6 +223,9 @@ void draw_text_images()
 
 void enter_part_5()
 {
+    // Part 4's clip has been shown (and part 2's, should part 3 not have run).
+    release_video_clip(&video_clips[0]);
+    release_video_clip(&video_clips[1]);
     beat_count = 0.0f;
     current_part = 5;
     part_start_time = demo_clock();
@@ -210,6 +273,10 @@ void enter_part_5()
     glFogi(GL_FOG_MODE, GL_EXP2);
     glFogf(GL_FOG_DENSITY, 0.006f);
     glFogfv(GL_FOG_COLOR, fog_colour);
+
+    rising_text_box = texture_lit_box(rising_text_texture);
+    sliding_text_box = texture_lit_box(sliding_text_texture);
+    sprite_outline = texture_lit_outline(sprite_texture);
 }
 
 void draw_part_5()

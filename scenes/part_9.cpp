@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "geometry/draw.h"
+#include "geometry/fog.h"
+#include "geometry/lit_area.h"
 #include "geometry/sprites.h"
 #include "runtime/clock.h"
 #include "runtime/demo.h"
@@ -54,6 +56,15 @@ void draw_title_quads(GLint shade_model) {
     glDepthFunc(GL_LESS);
     glDepthMask(GL_FALSE);
 
+    // The quads lie at one eye depth: their fog goes into their colour
+    // (geometry/fog.h), which the surface left white.
+    double fog_density = 0;
+    const bool fold_fog = fog_foldable(&fog_density);
+    if (fold_fog) {
+        const float fog = fog_factor(fog_density, -80.0);
+        glColor4f(fog, fog, fog, 1.0f);
+        glDisable(GL_FOG);
+    }
     const double q = (demo_clock() - part_start_time) / 2000.0;
     for (int k = 0; k < 5; ++k) {
         glMatrixMode(GL_TEXTURE);
@@ -77,6 +88,10 @@ void draw_title_quads(GLint shade_model) {
         glPopMatrix();
         glMatrixMode(GL_MODELVIEW);
     }
+    if (fold_fog) {
+        glEnable(GL_FOG);
+        glColor4f(1, 1, 1, 1);
+    }
     glDepthMask(GL_TRUE);
     glDepthFunc(GL_LEQUAL);
     glDisable(GL_DEPTH_TEST);
@@ -96,6 +111,32 @@ void restore_surface_state(float a) {
     set_perspective(surface_fov(a), 1, 1, 500);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+// The built triangles from vertex arrays, each vertex with its triangle's
+// normal: one draw instead of 22,400 calls, which the renderer's front end
+// would work through on the main thread before it can start rasterising.
+// Leaves the current normal and texture coordinate as drawing the triangles
+// one call at a time leaves them, for the scroller, which is lit.
+void draw_surface_arrays() {
+    static float vertex_normals[3 * ripple_vertex_count];
+    for (int t = 0; t < ripple_triangle_count; ++t)
+        for (int v = 3 * t; v < 3 * t + 3; ++v)
+            for (int k = 0; k < 3; ++k) vertex_normals[3 * v + k] = ripple_normals[3 * t + k];
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_INDEX_ARRAY);
+    glDisableClientState(GL_EDGE_FLAG_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, ripple_positions);
+    glNormalPointer(GL_FLOAT, 0, vertex_normals);
+    glTexCoordPointer(2, GL_FLOAT, 3 * sizeof(float), ripple_texcoords);
+    glDrawArrays(GL_TRIANGLES, 0, ripple_vertex_count);
+    glPopClientAttrib();
+    glNormal3fv(ripple_normals + 3 * (ripple_triangle_count - 1));
+    glTexCoord2fv(ripple_texcoords + 3 * (ripple_vertex_count - 1));
 }
 
 void draw_surface(float a) {
@@ -128,17 +169,12 @@ void draw_surface(float a) {
     // Set after the transformation: the lights circle in the surface's own frame.
     set_light(light_records[0], 0);
     set_light(light_records[1], 1);
-    glBegin(GL_TRIANGLES);
-    for (int t = 0; t < ripple_triangle_count; ++t) {
-        glNormal3fv(ripple_normals + 3 * t);
-        for (int v = 3 * t; v < 3 * t + 3; ++v) {
-            glTexCoord2fv(ripple_texcoords + 3 * v);
-            glVertex3fv(ripple_positions + 3 * v);
-        }
-    }
-    glEnd();
+    draw_surface_arrays();
     glPopMatrix();
 }
+
+// Texture box of the scroller's image, read when the part begins.
+TextureBox scroller_box{0, 0, 1, 1};
 
 void draw_scroller() {
     glDisable(GL_DEPTH_TEST);
@@ -146,12 +182,9 @@ void draw_scroller() {
     glBlendFunc(GL_SRC_COLOR, GL_ONE);
     glTranslatef(static_cast<float>(10.0 - (demo_clock() - part_start_time) / 1000.0), 0, 0);
     glBindTexture(GL_TEXTURE_2D, 3007);
-    glBegin(GL_QUADS);
-    glTexCoord2f(0, 0); glVertex3f(-20, -20, -30);
-    glTexCoord2f(0, 1); glVertex3f(-20, 10, -30);
-    glTexCoord2f(1, 1); glVertex3f(20, 10, -30);
-    glTexCoord2f(1, 0); glVertex3f(20, -20, -30);
-    glEnd();
+    // Added blending of black changes nothing: only the lettering's part is drawn.
+    static const float corners[3][3] = {{-20, -20, -30}, {20, -20, -30}, {-20, 10, -30}};
+    draw_lit_quad(corners[0], corners[1], corners[2], scroller_box);
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
 }
@@ -216,6 +249,8 @@ void build_ripple_surface(float c, float w, float h, float* positions, float* te
 }
 
 void enter_part_9() {
+    // Part 7's clip has been shown.
+    release_video_clip(&video_clips[2]);
     current_part = 9;
     clip_start_time = demo_clock();
     part_start_time = demo_clock();
@@ -239,6 +274,7 @@ void enter_part_9() {
         scatter_positions[k][0] = centres[k][0];
         scatter_positions[k][1] = centres[k][1];
     }
+    scroller_box = texture_lit_box(3007);
 }
 
 void draw_part_9() {
@@ -261,6 +297,10 @@ void draw_part_9() {
     restore_surface_state(a);
 
     // The scroller is still drawn in the frame of the hand-over.
-    if (demo_clock() - part_start_time > part_9_length_ms) enter_part_100();
+    if (demo_clock() - part_start_time > part_9_length_ms) {
+        enter_part_100();
+        // The finale shows no clip.
+        release_video_clip(&video_clips[3]);
+    }
     draw_scroller();
 }

@@ -518,6 +518,23 @@ TEST(Images, AdditiveImagesAreBrightOnBlackAndOverlaysDarkOnWhite) {
     EXPECT_GT(centre[2], 200);
 }
 
+TEST(Images, SpriteGlowIsBlackToTheBitBeyondItsEdge) {
+    // JPEG's 8 x 8 blocks may carry the glow's noise at most a block's
+    // diagonal past its edge; the show leaves everything beyond undrawn.
+    Decoded p = load("part.jpg");
+    const double reach = sprite_glow_edge * p.w / 2.0 + 8 * std::sqrt(2.0) + 1;
+    size_t beyond = 0, black = 0;
+    for (int y = 0; y < p.h; ++y)
+        for (int x = 0; x < p.w; ++x) {
+            if (std::hypot(x - (p.w - 1) / 2.0, y - (p.h - 1) / 2.0) <= reach) continue;
+            const uint8_t* rgb = &p.rgb[((size_t)y * p.w + x) * 3];
+            ++beyond;
+            black += (rgb[0] | rgb[1] | rgb[2]) == 0;
+        }
+    EXPECT_GT(beyond, (size_t)p.w * p.h / 5);
+    EXPECT_EQ(black, beyond);
+}
+
 TEST(Images, LightningIsBlackAtTheBandEdgesAndWrapsAlongIt) {
     Decoded d = load("eclair.jpg");
     double edge = 0, mid = 0;

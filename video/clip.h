@@ -28,5 +28,8 @@ void load_video_clip(const char* path, VideoClip* clip);
 // From-memory core of the loader; `what` names the source in messages.
 void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* what, VideoClip* clip);
 void load_startup_clips();
+// Frees a clip's decoder, planes and data once its part is over; the clip is
+// left empty, so that decoding it does nothing.
+void release_video_clip(VideoClip* clip);
 int32_t decode_clip_frame(VideoClip* clip, int32_t texture);
 void swap_red_blue(uint8_t* pixels);

@@ -53,8 +53,12 @@ std::vector<float> text_mask(const std::string& text, int w, int h, int pixel_he
 Image glow_text(const std::string& text, int w, int h, int pixel_height,
                 const float core[3], const float glow[3], uint64_t seed);
 
-// JPEG encoding of an image (top row first), quality 0..100.
-std::vector<uint8_t> encode_jpeg(const Image& img, int quality);
+// JPEG encoding of an image (top row first), quality 0..100; colour at a
+// quarter of the resolution unless full_colour is set.
+std::vector<uint8_t> encode_jpeg(const Image& img, int quality, bool full_colour = false);
+
+// Where the sprite glow ("part") falls to zero, in half-widths from its centre.
+constexpr float sprite_glow_edge = 0.85f;
 
 // All images: name (without "dats/") and encoded bytes, in a fixed order.
 struct NamedFile { std::string name; std::vector<uint8_t> bytes; };

@@ -242,7 +242,7 @@ void dest_term(j_compress_ptr cinfo) {
 }
 }  // namespace
 
-std::vector<uint8_t> encode_jpeg(const Image& img, int quality) {
+std::vector<uint8_t> encode_jpeg(const Image& img, int quality, bool full_colour) {
     std::vector<uint8_t> out;
     jpeg_compress_struct cinfo;
     jpeg_error_mgr jerr;
@@ -260,6 +260,8 @@ std::vector<uint8_t> encode_jpeg(const Image& img, int quality) {
     cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (full_colour)
+        for (int c = 0; c < cinfo.num_components; ++c) cinfo.comp_info[c].h_samp_factor = cinfo.comp_info[c].v_samp_factor = 1;
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<uint8_t> row((size_t)img.w * 3);
     while (cinfo.next_scanline < cinfo.image_height) {

@@ -146,14 +146,29 @@ Image nebula() {
     return img;
 }
 
+// The sprite glow: a bright core in a wide halo, both falling to exactly
+// zero at sprite_glow_edge half-widths from the centre, so that the image around the
+// glow is black to the last bit and the show can leave that part of every
+// sprite undrawn. The halo is eased down only near that edge, so the glow
+// looks as it did when it faded out at the full half-width. Large and with
+// colour at full resolution, so that JPEG's 8 x 8 blocks keep their noise
+// close to the glow.
+constexpr int glow_size = 256;
+
 Image particle() {
-    Image img(64, 64);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x) {
-            float dx = (x - 31.5f) / 32, dy = (y - 31.5f) / 32;
+    Image img(glow_size, glow_size);
+    const float half = glow_size / 2.0f, centre = (glow_size - 1) / 2.0f;
+    const float k0 = 1 - sprite_glow_edge;
+    for (int y = 0; y < glow_size; ++y)
+        for (int x = 0; x < glow_size; ++x) {
+            float dx = (x - centre) / half, dy = (y - centre) / half;
             float d = std::sqrt(dx * dx + dy * dy);
             float k = std::max(0.0f, 1 - d);
-            float core = std::pow(k, 6.0f), halo = std::pow(k, 2.0f);
+            float core = 0, halo = 0;
+            if (k > k0) {
+                core = std::pow(k, 6.0f) - std::pow(k0, 6.0f);
+                halo = k * k * (1 - std::pow(k0 / k, 4.0f));
+            }
             float* p = img.at(x, y);
             p[0] = 0.9f * core + 0.35f * halo;
             p[1] = 0.9f * core + 0.45f * halo;
@@ -537,7 +552,8 @@ std::vector<uint8_t> make_image(const std::string& name) {
     auto it = makers().find(base);
     if (it == makers().end()) throw std::runtime_error("databuilder: dats/" + name + ": no generator for this image");
     Image img = it->second();
-    return encode_jpeg(img, 90);
+    // The sprite glow keeps its colour at full resolution (see particle).
+    return encode_jpeg(img, 90, base == "part");
 }
 
 }  // namespace databuild

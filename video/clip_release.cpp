@@ -1,0 +1,23 @@
+// Frees what a clip holds once the part that shows it is over: its decoder,
+// the decoder's picture planes and the packet data, some 6 MB a clip.
+#include <xvid.h>
+
+#include <cstdlib>
+
+#include "video/clip.h"
+
+void release_video_clip(VideoClip* clip) {
+    if (clip->decoder) xvid_decore(clip->decoder, XVID_DEC_DESTROY, nullptr, nullptr);
+    clip->decoder = nullptr;
+    for (int i = 0; i < 3; ++i) {
+        std::free(clip->planes[i]);
+        clip->planes[i] = nullptr;
+        clip->strides[i] = 0;
+    }
+    std::free(clip->data);
+    // Left as a clip that failed to load: a decoding step on it hands over
+    // or rewinds to nothing, and never reads the freed memory.
+    clip->data = nullptr;
+    clip->data_len = 0;
+    clip->read_pos = 0;
+}
