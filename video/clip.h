@@ -31,5 +31,7 @@ void load_startup_clips();
 // Frees a clip's decoder, planes and data once its part is over; the clip is
 // left empty, so that decoding it does nothing.
 void release_video_clip(VideoClip* clip);
+// Frees only the decoder and its picture planes.
+void release_clip_decoder(VideoClip* clip);
 int32_t decode_clip_frame(VideoClip* clip, int32_t texture);
 void swap_red_blue(uint8_t* pixels);

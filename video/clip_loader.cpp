@@ -42,16 +42,6 @@ void reserve_store(ogg_stream_state* stream, long bytes) {
     stream->body_storage = bytes;
 }
 
-void release_decoder(VideoClip* clip) {
-    if (clip->decoder) xvid_decore(clip->decoder, XVID_DEC_DESTROY, nullptr, nullptr);
-    clip->decoder = nullptr;
-    for (int i = 0; i < 3; ++i) {
-        std::free(clip->planes[i]);
-        clip->planes[i] = nullptr;
-        clip->strides[i] = 0;
-    }
-}
-
 // Picture planes the decoder writes into: luma rows padded to whole
 // macroblocks, chroma at half the luma stride as the converter expects.
 void allocate_planes(VideoClip* clip) {
@@ -117,7 +107,7 @@ void set_clip_data(VideoClip* clip, const uint8_t* bytes, uint32_t count) {
 
 void make_empty_clip(VideoClip* clip, const char* what, const std::string& problem) {
     std::fprintf(stderr, "video: %s: %s\n", what, problem.c_str());
-    release_decoder(clip);
+    release_clip_decoder(clip);
     clip->frame_count = 0;
     clip->frame_ms = 0;
     clip->width = 0;

@@ -6,7 +6,7 @@
 
 #include "video/clip.h"
 
-void release_video_clip(VideoClip* clip) {
+void release_clip_decoder(VideoClip* clip) {
     if (clip->decoder) xvid_decore(clip->decoder, XVID_DEC_DESTROY, nullptr, nullptr);
     clip->decoder = nullptr;
     for (int i = 0; i < 3; ++i) {
@@ -14,6 +14,10 @@ void release_video_clip(VideoClip* clip) {
         clip->planes[i] = nullptr;
         clip->strides[i] = 0;
     }
+}
+
+void release_video_clip(VideoClip* clip) {
+    release_clip_decoder(clip);
     std::free(clip->data);
     // Left as a clip that failed to load: a decoding step on it hands over
     // or rewinds to nothing, and never reads the freed memory.
