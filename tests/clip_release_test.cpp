@@ -7,15 +7,10 @@
 #include "runtime/demo.h"
 #include "scenes/parts.h"
 #include "tests/support.h"
+#include "tests/video_test_clips.h"
 #include "video/clip.h"
 #include "video/clip_decoder.h"
 
-// Clip makers defined with the clip loader's tests.
-namespace video_test_clips {
-using Bytes = std::vector<uint8_t>;
-Bytes make_clip_file(int width, int height, int count, Rgb top, Rgb bottom, int64_t time_unit = 400000);
-void load_clip_bytes(const Bytes& file, VideoClip* clip);
-} // namespace video_test_clips
 
 namespace {
 void load_small_clip(VideoClip* clip) {

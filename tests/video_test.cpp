@@ -14,15 +14,13 @@
 
 #include "runtime/demo.h"
 #include "tests/support.h"
+#include "tests/video_test_clips.h"
 #include "xvid_encoder.h"
 #include "video/clip.h"
 #include "video/clip_decoder.h"
 #include "video/ogm_packet.h"
 
-// Clip makers shared with the video parts' tests.
 namespace video_test_clips {
-
-using Bytes = std::vector<uint8_t>;
 
 struct MuxStream {
     int serial;
@@ -138,7 +136,7 @@ std::vector<Bytes> encode_frames(int width, int height, int count, Rgb top, Rgb 
 }
 
 // A whole clip file: stream header, comment, one packet per frame.
-Bytes make_clip_file(int width, int height, int count, Rgb top, Rgb bottom, int64_t time_unit = 400000) {
+Bytes make_clip_file(int width, int height, int count, Rgb top, Rgb bottom, int64_t time_unit) {
     MuxStream video{1001, {stream_header("video", time_unit, width, height), comment_packet()}, true};
     for (const Bytes& f : encode_frames(width, height, count, top, bottom)) video.packets.push_back(data_packet(f, 1));
     return mux_ogm({video});
