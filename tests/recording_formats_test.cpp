@@ -4,6 +4,7 @@
 // music thread's own sound. The span crosses the hand-over from part 1 to 2.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -288,4 +289,45 @@ TEST(RecordingFormats, BadArgumentsGiveOneLineAndLeaveNoFile) {
             EXPECT_NE(lstat(c.output.c_str(), &info), 0) << c.output;
         }
     }
+}
+
+// Ctrl-C during a recording finishes the file: it plays, both streams end
+// together, and the tool says it stopped early with status 130.
+TEST(RecordingFormats, InterruptedMp4PlaysWithBothStreamsOfOneLength) {
+    if (!have_ffmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+    const std::string path = scratch_path("interrupted.mp4"), errors = scratch_path("interrupted.txt");
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (chdir(VAVURAVA_BUILD_DIR) != 0 || !std::freopen(errors.c_str(), "w", stderr)) _exit(127);
+        signal(SIGINT, SIG_DFL);
+        execl("./vavurava-capture", "vavurava-capture", "-o", path.c_str(), "--fps", "20", nullptr);
+        _exit(127);
+    }
+    // Once the file is open, let a few seconds of show be recorded.
+    struct stat info;
+    for (int k = 0; k < 600 && (stat(path.c_str(), &info) != 0 || info.st_size == 0); ++k) usleep(100000);
+    sleep(2);
+    kill(pid, SIGINT);
+    int status = 0;
+    pid_t ended = 0;
+    for (int k = 0; k < 600 && (ended = waitpid(pid, &status, WNOHANG)) == 0; ++k) usleep(100000);
+    if (ended == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        FAIL() << "the recording did not stop on SIGINT";
+    }
+    const auto said = read_file(errors);
+    const std::string text(said.begin(), said.end());
+    ASSERT_TRUE(WIFEXITED(status)) << text;
+    EXPECT_EQ(WEXITSTATUS(status), 130) << text;
+    EXPECT_NE(text.find("stopped early; kept"), std::string::npos) << text;
+
+    EXPECT_EQ(stream_count(path), 2);
+    const int frames = std::stoi("0" + probe(path, "video")["nb_read_frames"]);
+    EXPECT_GT(frames, 10);
+    EXPECT_EQ(decode_frames(path, 800, 600).size(), static_cast<size_t>(frames));
+    const double sound_s = std::stod("0" + probe(path, "audio")["duration"]);
+    EXPECT_NEAR(sound_s, frames / double(fps), 1.0 / fps);
+    std::printf("interrupted.mp4: %d frames, %.3f s of sound\n", frames, sound_s);
 }
