@@ -80,7 +80,7 @@ AVSampleFormat sample_format_for(const AVCodec* codec) {
 
 class FfmpegWriter : public MediaWriter {
 public:
-    FfmpegWriter(const OutputFormat& format, const MediaSpec& spec) : format_(format), spec_(spec) {}
+    FfmpegWriter(const OutputFormat& format, const MediaLayout& layout) : format_(format), layout_(layout) {}
     ~FfmpegWriter() override { release(); }
     bool open();
     bool add_frame(const uint8_t* rows) override;
@@ -104,7 +104,7 @@ private:
     void release();
 
     OutputFormat format_;
-    MediaSpec spec_;
+    MediaLayout layout_;
     Output main_, sound_file_;
     Output* sound_ = &main_; // the output the sound stream lives in
     AVCodecContext* video_ = nullptr;
@@ -142,11 +142,11 @@ bool FfmpegWriter::open_video(const Codecs& codecs) {
     const AVCodec* codec = avcodec_find_encoder_by_name(codecs.video);
     if (!codec) return fail(std::string("no ") + codecs.video + " encoder in libavcodec");
     video_ = avcodec_alloc_context3(codec);
-    video_->width = spec_.width;
-    video_->height = spec_.height;
+    video_->width = layout_.width;
+    video_->height = layout_.height;
     video_->pix_fmt = codecs.pixels;
-    video_->time_base = {1, spec_.fps};
-    video_->framerate = {spec_.fps, 1};
+    video_->time_base = {1, layout_.fps};
+    video_->framerate = {layout_.fps, 1};
     video_->thread_count = encoder_threads;
     video_->flags |= AV_CODEC_FLAG_BITEXACT;
     const bool rgb = codecs.pixels != AV_PIX_FMT_YUV420P;
@@ -162,15 +162,15 @@ bool FfmpegWriter::open_video(const Codecs& codecs) {
     const std::string name = codecs.video;
     if (name == "libx264") {
         // A key frame every four seconds keeps seeking in players and editors quick.
-        video_->gop_size = 4 * spec_.fps;
+        video_->gop_size = 4 * layout_.fps;
         av_opt_set(video_->priv_data, "preset", "ultrafast", 0);
-        av_opt_set_double(video_->priv_data, "crf", spec_.crf >= 0 ? spec_.crf : h264_crf, 0);
+        av_opt_set_double(video_->priv_data, "crf", layout_.crf >= 0 ? layout_.crf : h264_crf, 0);
     } else if (name == "libvpx-vp9") {
-        video_->gop_size = 4 * spec_.fps;
+        video_->gop_size = 4 * layout_.fps;
         video_->bit_rate = 0; // constant quality
         av_opt_set(video_->priv_data, "deadline", "realtime", 0);
         av_opt_set_int(video_->priv_data, "cpu-used", 8, 0);
-        av_opt_set_int(video_->priv_data, "crf", spec_.crf >= 0 ? spec_.crf : vp9_crf, 0);
+        av_opt_set_int(video_->priv_data, "crf", layout_.crf >= 0 ? layout_.crf : vp9_crf, 0);
         av_opt_set_int(video_->priv_data, "row-mt", 1, 0);
     } else if (name == "ffv1") {
         // Every frame on its own and checksummed slices: the archival settings.
@@ -195,12 +195,12 @@ bool FfmpegWriter::open_video(const Codecs& codecs) {
 
     picture_ = av_frame_alloc();
     picture_->format = video_->pix_fmt;
-    picture_->width = spec_.width;
-    picture_->height = spec_.height;
+    picture_->width = layout_.width;
+    picture_->height = layout_.height;
     error = av_frame_get_buffer(picture_, 0);
     if (error < 0) return fail("out of memory", error);
     if (video_->pix_fmt != AV_PIX_FMT_RGB24) {
-        to_pixels_ = sws_getContext(spec_.width, spec_.height, AV_PIX_FMT_RGB24, spec_.width, spec_.height,
+        to_pixels_ = sws_getContext(layout_.width, layout_.height, AV_PIX_FMT_RGB24, layout_.width, layout_.height,
                                     video_->pix_fmt, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INP, nullptr,
                                     nullptr, nullptr);
         if (!to_pixels_) return fail("libswscale cannot convert the pictures");
@@ -218,8 +218,8 @@ bool FfmpegWriter::open_audio(const Codecs& codecs) {
     if (!codec) return fail(std::string("no ") + codecs.audio + " encoder in libavcodec");
     audio_ = avcodec_alloc_context3(codec);
     audio_->sample_fmt = sample_format_for(codec);
-    audio_->sample_rate = rate_for(codec, spec_.rate);
-    av_channel_layout_default(&audio_->ch_layout, spec_.channels);
+    audio_->sample_rate = rate_for(codec, layout_.rate);
+    av_channel_layout_default(&audio_->ch_layout, layout_.channels);
     audio_->time_base = {1, audio_->sample_rate};
     audio_->bit_rate = codecs.audio_bit_rate;
     audio_->flags |= AV_CODEC_FLAG_BITEXACT;
@@ -234,9 +234,9 @@ bool FfmpegWriter::open_audio(const Codecs& codecs) {
     // Sample format conversion always; a change of rate only when the
     // encoder cannot take the show's.
     AVChannelLayout in_layout;
-    av_channel_layout_default(&in_layout, spec_.channels);
+    av_channel_layout_default(&in_layout, layout_.channels);
     error = swr_alloc_set_opts2(&to_samples_, &audio_->ch_layout, audio_->sample_fmt, audio_->sample_rate,
-                                &in_layout, AV_SAMPLE_FMT_S16, spec_.rate, 0, nullptr);
+                                &in_layout, AV_SAMPLE_FMT_S16, layout_.rate, 0, nullptr);
     av_channel_layout_uninit(&in_layout);
     if (error < 0 || (error = swr_init(to_samples_)) < 0) return fail("libswresample cannot convert the sound", error);
     const bool any_size = !audio_->frame_size || (codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE);
@@ -262,7 +262,7 @@ bool FfmpegWriter::start_output(Output* output) {
 }
 
 bool FfmpegWriter::open() {
-    const Codecs codecs = codecs_for(format_.kind, spec_.lossless);
+    const Codecs codecs = codecs_for(format_.kind, layout_.lossless);
     if (!codecs.muxer) return fail("not a format this writer knows");
     if (!open_output(&main_, codecs.muxer, format_.path)) return false;
     if (codecs.sound_muxer) {
@@ -294,13 +294,13 @@ bool FfmpegWriter::add_frame(const uint8_t* rows) {
     if (failed_) return false;
     int error = av_frame_make_writable(picture_);
     if (error < 0) return fail("out of memory", error);
-    const int stride = spec_.width * 3;
+    const int stride = layout_.width * 3;
     if (to_pixels_) {
         const uint8_t* source[4] = {rows};
         const int strides[4] = {stride};
-        sws_scale(to_pixels_, source, strides, 0, spec_.height, picture_->data, picture_->linesize);
+        sws_scale(to_pixels_, source, strides, 0, layout_.height, picture_->data, picture_->linesize);
     } else {
-        for (int y = 0; y < spec_.height; ++y)
+        for (int y = 0; y < layout_.height; ++y)
             std::copy(rows + static_cast<size_t>(y) * stride, rows + static_cast<size_t>(y + 1) * stride,
                       picture_->data[0] + static_cast<ptrdiff_t>(y) * picture_->linesize[0]);
     }
@@ -404,10 +404,10 @@ void FfmpegWriter::discard() {
 }
 } // namespace
 
-std::unique_ptr<MediaWriter> open_ffmpeg_writer(const OutputFormat& format, const MediaSpec& spec) {
+std::unique_ptr<MediaWriter> open_ffmpeg_writer(const OutputFormat& format, const MediaLayout& layout) {
     // The libraries' own reports (encoder statistics and the like) would bury the progress bar.
     av_log_set_level(AV_LOG_ERROR);
-    auto writer = std::make_unique<FfmpegWriter>(format, spec);
+    auto writer = std::make_unique<FfmpegWriter>(format, layout);
     if (!writer->open()) {
         writer->discard();
         return nullptr;

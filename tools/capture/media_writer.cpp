@@ -1,7 +1,7 @@
 // Picks the writer for a recording's output kind.
 #include "media_writer.h"
 
-std::unique_ptr<MediaWriter> open_media_writer(const OutputFormat& format, const MediaSpec& spec) {
-    if (format.kind == OutputKind::ogm) return open_ogm_writer(format.path, spec);
-    return open_ffmpeg_writer(format, spec);
+std::unique_ptr<MediaWriter> open_media_writer(const OutputFormat& format, const MediaLayout& layout) {
+    if (format.kind == OutputKind::ogm) return open_ogm_writer(format.path, layout);
+    return open_ffmpeg_writer(format, layout);
 }

@@ -8,7 +8,7 @@
 
 #include "output_format.h"
 
-struct MediaSpec {
+struct MediaLayout {
     int width = 800, height = 600, fps = 60;
     int rate = 44100, channels = 2; // the sound as the show plays it
     int crf = -1;                   // the video codec's quality; < 0: the format's default
@@ -29,6 +29,6 @@ public:
 };
 
 // Null when the writer cannot start (already reported on standard error).
-std::unique_ptr<MediaWriter> open_media_writer(const OutputFormat& format, const MediaSpec& spec);
-std::unique_ptr<MediaWriter> open_ogm_writer(const std::string& path, const MediaSpec& spec);
-std::unique_ptr<MediaWriter> open_ffmpeg_writer(const OutputFormat& format, const MediaSpec& spec);
+std::unique_ptr<MediaWriter> open_media_writer(const OutputFormat& format, const MediaLayout& layout);
+std::unique_ptr<MediaWriter> open_ogm_writer(const std::string& path, const MediaLayout& layout);
+std::unique_ptr<MediaWriter> open_ffmpeg_writer(const OutputFormat& format, const MediaLayout& layout);

@@ -21,9 +21,9 @@
 namespace {
 class OgmWriter : public MediaWriter {
 public:
-    OgmWriter(const std::string& path, const MediaSpec& spec) : path_(path), channels_(spec.channels) {}
+    OgmWriter(const std::string& path, const MediaLayout& layout) : path_(path), channels_(layout.channels) {}
     ~OgmWriter() override;
-    bool open(const MediaSpec& spec);
+    bool open(const MediaLayout& layout);
     bool add_frame(const uint8_t* rows) override;
     bool add_samples(const int16_t* samples, size_t frames) override;
     bool finish() override;
@@ -84,7 +84,7 @@ void OgmWriter::encode_audio_blocks() {
     }
 }
 
-bool OgmWriter::open(const MediaSpec& spec) {
+bool OgmWriter::open(const MediaLayout& layout) {
     file_ = std::fopen(path_.c_str(), "wb");
     if (!file_) {
         std::fprintf(stderr, "capture: %s: cannot write\n", path_.c_str());
@@ -92,10 +92,10 @@ bool OgmWriter::open(const MediaSpec& spec) {
     }
     created_ = true;
     databuild::XvidSettings settings;
-    settings.width = spec.width;
-    settings.height = spec.height;
-    settings.fps = spec.fps;
-    settings.max_key_interval = spec.fps * 4;
+    settings.width = layout.width;
+    settings.height = layout.height;
+    settings.fps = layout.fps;
+    settings.max_key_interval = layout.fps * 4;
     try {
         encoder_ = std::make_unique<databuild::XvidEncoder>(settings);
     } catch (const std::exception& e) {
@@ -106,7 +106,7 @@ bool OgmWriter::open(const MediaSpec& spec) {
     ogg_stream_init(&video_, 1);
     ogg_stream_init(&audio_, 2);
     vorbis_info_init(&info_);
-    vorbis_encode_init_vbr(&info_, spec.channels, spec.rate, 0.4f);
+    vorbis_encode_init_vbr(&info_, layout.channels, layout.rate, 0.4f);
     vorbis_comment_init(&comment_);
     vorbis_analysis_init(&dsp_, &info_);
     vorbis_block_init(&dsp_, &block_);
@@ -114,7 +114,7 @@ bool OgmWriter::open(const MediaSpec& spec) {
 
     // Both beginning-of-stream pages come first, then the other headers.
     std::vector<uint8_t> header =
-        databuild::ogm_video_header(spec.width, spec.height, 10000000 / spec.fps, 1, "XVID"); // 100 ns units
+        databuild::ogm_video_header(layout.width, layout.height, 10000000 / layout.fps, 1, "XVID"); // 100 ns units
     packet_in(&video_, header, 0, true, false, 0);
     drain(&video_, true);
     ogg_packet ident, comments, codebooks;
@@ -198,9 +198,9 @@ OgmWriter::~OgmWriter() {
 }
 } // namespace
 
-std::unique_ptr<MediaWriter> open_ogm_writer(const std::string& path, const MediaSpec& spec) {
-    auto writer = std::make_unique<OgmWriter>(path, spec);
-    if (!writer->open(spec)) {
+std::unique_ptr<MediaWriter> open_ogm_writer(const std::string& path, const MediaLayout& layout) {
+    auto writer = std::make_unique<OgmWriter>(path, layout);
+    if (!writer->open(layout)) {
         writer->discard();
         return nullptr;
     }

@@ -64,15 +64,15 @@ void on_samples(const int16_t* samples, size_t frames, int channels, int rate, v
 // Opens the writer at the first recorded frame, whose show time is
 // first_frame_ms: the sound before it is dropped, so both start together.
 bool open_recording(const OutputFormat& format, const CaptureSettings& settings, double first_frame_ms) {
-    MediaSpec spec;
-    spec.width = settings.width;
-    spec.height = settings.height;
-    spec.fps = settings.fps;
-    spec.rate = recording.rate;
-    spec.channels = recording.channels;
-    spec.crf = settings.crf;
-    spec.lossless = settings.lossless;
-    std::unique_ptr<MediaWriter> writer = open_media_writer(format, spec);
+    MediaLayout layout;
+    layout.width = settings.width;
+    layout.height = settings.height;
+    layout.fps = settings.fps;
+    layout.rate = recording.rate;
+    layout.channels = recording.channels;
+    layout.crf = settings.crf;
+    layout.lossless = settings.lossless;
+    std::unique_ptr<MediaWriter> writer = open_media_writer(format, layout);
     if (!writer) return false;
     const size_t frame_bytes = static_cast<size_t>(settings.width) * settings.height * 3 * settings.ssaa * settings.ssaa;
     const size_t depth = std::clamp<size_t>(queue_bytes / frame_bytes, 2, queue_frames);
