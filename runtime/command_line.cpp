@@ -62,6 +62,15 @@ bool parse_size(const char* text, int* width, int* height) {
 
 bool is_four_by_three(int width, int height) { return width * 3 == height * 4; }
 
+std::string picture_size_problem(const char* text, int* width, int* height) {
+    int w, h;
+    if (!parse_size(text, &w, &h)) return std::string("--size: '") + (text ? text : "") + "' is not a size WxH";
+    if (!is_four_by_three(w, h)) return std::string("--size: ") + text + " is not 4:3 (e.g. 1440x1080)";
+    *width = w;
+    *height = h;
+    return "";
+}
+
 int command_line_error(const char* program, const std::string& problem, const char* usage) {
     std::fprintf(stderr, "%s: %s\n%s", program, problem.c_str(), usage);
     return 2;

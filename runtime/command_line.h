@@ -14,6 +14,9 @@ bool parse_ms_list(const char* text, std::vector<double>* values);
 bool parse_size(const char* text, int* width, int* height);
 // The show's picture is 4:3: W * 3 == H * 4.
 bool is_four_by_three(int width, int height);
+// The value of --size: a size WxH of 4:3 shape. Otherwise returns the
+// problem, naming the option and the value ("--size: 800x601 is not 4:3 ...").
+std::string picture_size_problem(const char* text, int* width, int* height);
 
 // Prints "program: problem" and the usage on standard error; returns 2, the
 // status for a bad command line.

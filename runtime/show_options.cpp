@@ -49,12 +49,11 @@ int parse_show_options(int argc, char** argv, DisplayRequest* display) {
             if (optarg && !parse_size(optarg, &display->window_width, &display->window_height))
                 return fail(std::string("--window: '") + optarg + "' is not a size WxH");
             break;
-        case 's':
-            if (!parse_size(optarg, &display->render_width, &display->render_height))
-                return fail(std::string("--size: '") + optarg + "' is not a size WxH");
-            if (!is_four_by_three(display->render_width, display->render_height))
-                return fail(std::string("--size: ") + optarg + " is not 4:3 (e.g. 1440x1080)");
+        case 's': {
+            const std::string problem = picture_size_problem(optarg, &display->render_width, &display->render_height);
+            if (!problem.empty()) return fail(problem);
             break;
+        }
         case 'h':
             std::fputs(help, stdout);
             return 0;

@@ -138,11 +138,11 @@ int main(int argc, char** argv) {
         case to:
             if (!parse_ms(optarg, &settings.to_ms)) return bad_value("--to", optarg, "a time in ms");
             break;
-        case size:
-            if (!parse_size(optarg, &settings.width, &settings.height)) return bad_value("--size", optarg, "a size WxH");
-            if (!is_four_by_three(settings.width, settings.height))
-                return fail(std::string("--size: ") + optarg + " is not 4:3 (e.g. 1440x1080)");
+        case size: {
+            const std::string problem = picture_size_problem(optarg, &settings.width, &settings.height);
+            if (!problem.empty()) return fail(problem);
             break;
+        }
         case ssaa:
             if (!parse_int(optarg, 1, 3, &number)) return bad_value("--ssaa", optarg, "1, 2 or 3");
             settings.ssaa = static_cast<int>(number);
