@@ -27,6 +27,22 @@ float fog_colour_scale(float component, float factor) {
     return (component < 0.0f ? 0.0f : component > 1.0f ? 1.0f : component) * factor;
 }
 
+bool fold_fog_into_colour(double eye_z, float saved[4]) {
+    double density = 0;
+    if (!fog_foldable(&density)) return false;
+    glGetFloatv(GL_CURRENT_COLOR, saved);
+    const float fog = fog_factor(density, eye_z);
+    glColor4f(fog_colour_scale(saved[0], fog), fog_colour_scale(saved[1], fog), fog_colour_scale(saved[2], fog),
+              saved[3]);
+    glDisable(GL_FOG);
+    return true;
+}
+
+void unfold_fog(const float saved[4]) {
+    glEnable(GL_FOG);
+    glColor4fv(saved);
+}
+
 bool flat_eye_depth(const float (*corners)[3], int count, double* eye_z) {
     float m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);

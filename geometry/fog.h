@@ -15,3 +15,10 @@ float fog_colour_scale(float component, float factor);
 // The eye-space depth of a polygon's corners under the current modelview
 // matrix, when all of them lie at the same depth.
 bool flat_eye_depth(const float (*corners)[3], int count, double* eye_z);
+// For polygons at eye depth eye_z, where fog_foldable allows it: the current
+// colour, clamped and scaled by the fog factor there, becomes the colour and
+// fog goes off. Returns whether it did so, with the colour to give back to
+// unfold_fog in saved.
+bool fold_fog_into_colour(double eye_z, float saved[4]);
+// Fog on again and the colour as it was.
+void unfold_fog(const float saved[4]);

@@ -207,16 +207,9 @@ void draw_lit_quad(const float origin[3], const float s_end[3], const float t_en
                                   s_end[2] + t_end[2] - origin[2]},
                                  {s_end[0], s_end[1], s_end[2]}};
     // A quad at one eye depth takes its fog in the colour (geometry/fog.h).
-    double density = 0, eye_z = 0;
-    const bool fold_fog = fog_foldable(&density) && flat_eye_depth(corners, 4, &eye_z);
-    GLfloat colour[4] = {1, 1, 1, 1};
-    if (fold_fog) {
-        glGetFloatv(GL_CURRENT_COLOR, colour);
-        const float fog = fog_factor(density, eye_z);
-        glColor4f(fog_colour_scale(colour[0], fog), fog_colour_scale(colour[1], fog), fog_colour_scale(colour[2], fog),
-                  colour[3]);
-        glDisable(GL_FOG);
-    }
+    double eye_z = 0;
+    float colour[4];
+    const bool fold_fog = flat_eye_depth(corners, 4, &eye_z) && fold_fog_into_colour(eye_z, colour);
     const bool scissored = begin_lit_scissor(origin, s_end, t_end, box);
     static const float st[4][2] = {{0, 0}, {0, 1}, {1, 1}, {1, 0}};
     glBegin(GL_QUADS);
@@ -226,10 +219,7 @@ void draw_lit_quad(const float origin[3], const float s_end[3], const float t_en
     }
     glEnd();
     if (scissored) end_lit_scissor();
-    if (fold_fog) {
-        glEnable(GL_FOG);
-        glColor4fv(colour);
-    }
+    if (fold_fog) unfold_fog(colour);
 }
 
 bool quad_covers_viewport(const float corners[4][3], double* depth_min, double* depth_max) {

@@ -49,6 +49,19 @@ TextureBox rising_text_box{0, 0, 1, 1};
 TextureBox sliding_text_box{0, 0, 1, 1};
 TextureOutline sprite_outline = whole_texture_outline();
 
+// A background layer's corners round its centre, as draw_background places it.
+void layer_corners(const float centre[3], float corners[4][3])
+{
+    const float* c = centre;
+    const float placed[4][3] = {{c[0] - 250.0f, c[1] - 250.0f, c[2] - 200.0f},
+                                {c[0] - 250.0f, c[1] + 250.0f, c[2] - 200.0f},
+                                {c[0] + 250.0f, c[1] + 250.0f, c[2] - 200.0f},
+                                {c[0] + 250.0f, c[1] - 250.0f, c[2] - 200.0f}};
+    for (int k = 0; k < 4; k++)
+        for (int a = 0; a < 3; a++)
+            corners[k][a] = placed[k][a];
+}
+
 // Which background layers cannot show. The layers are opaque, so a layer
 // that covers the whole view paints over every layer drawn before it and,
 // with the depth test on, hides every layer lying behind it: their
@@ -58,11 +71,8 @@ void find_hidden_layers(const float centres[3][3], bool hidden[3])
     bool covers[3];
     double nearest[3], farthest[3];
     for (int32_t i = 0; i < 3; i++) {
-        const float* c = centres[i];
-        const float corners[4][3] = {{c[0] - 250.0f, c[1] - 250.0f, c[2] - 200.0f},
-                                     {c[0] - 250.0f, c[1] + 250.0f, c[2] - 200.0f},
-                                     {c[0] + 250.0f, c[1] + 250.0f, c[2] - 200.0f},
-                                     {c[0] + 250.0f, c[1] - 250.0f, c[2] - 200.0f}};
+        float corners[4][3];
+        layer_corners(centres[i], corners);
         covers[i] = quad_covers_viewport(corners, &nearest[i], &farthest[i]);
     }
     const bool depth_test = glIsEnabled(GL_DEPTH_TEST);
@@ -101,24 +111,14 @@ void draw_background()
     }
     bool hidden[3];
     find_hidden_layers(centres, hidden);
-    // Each layer lies at one eye depth: its fog goes into its colour (geometry/fog.h).
-    double fog_density = 0;
-    const bool fold_fog = fog_foldable(&fog_density);
     for (int32_t i = 0; i < 3; i++) {
         if (hidden[i])
             continue;
+        // Each layer lies at one eye depth: its fog goes into its colour (geometry/fog.h).
+        float corners[4][3], colour[4];
+        layer_corners(centres[i], corners);
         double eye_z = 0;
-        const float* c = centres[i];
-        const float corners[4][3] = {{c[0] - 250.0f, c[1] - 250.0f, c[2] - 200.0f},
-                                     {c[0] + 250.0f, c[1] + 250.0f, c[2] - 200.0f},
-                                     {c[0] + 250.0f, c[1] - 250.0f, c[2] - 200.0f},
-                                     {c[0] - 250.0f, c[1] + 250.0f, c[2] - 200.0f}};
-        const bool fogged_colour = fold_fog && flat_eye_depth(corners, 4, &eye_z);
-        if (fogged_colour) {
-            const float fog = fog_factor(fog_density, eye_z);
-            glColor4f(fog, fog, fog, 1.0f);
-            glDisable(GL_FOG);
-        }
+        const bool fogged_colour = flat_eye_depth(corners, 4, &eye_z) && fold_fog_into_colour(eye_z, colour);
         glPushMatrix();
         glTranslatef(centres[i][0], centres[i][1], centres[i][2]);
         glScalef(2.5f, 2.5f, 1.0f);
@@ -135,10 +135,8 @@ void draw_background()
         glVertex3f(100.0f, -100.0f, -200.0f);
         glEnd();
         glPopMatrix();
-        if (fogged_colour) {
-            glEnable(GL_FOG);
-            glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-        }
+        if (fogged_colour)
+            unfold_fog(colour);
     }
 }
 

@@ -58,13 +58,8 @@ void draw_title_quads(GLint shade_model) {
 
     // The quads lie at one eye depth: their fog goes into their colour
     // (geometry/fog.h), which the surface left white.
-    double fog_density = 0;
-    const bool fold_fog = fog_foldable(&fog_density);
-    if (fold_fog) {
-        const float fog = fog_factor(fog_density, -80.0);
-        glColor4f(fog, fog, fog, 1.0f);
-        glDisable(GL_FOG);
-    }
+    float colour[4];
+    const bool fold_fog = fold_fog_into_colour(-80.0, colour);
     const double q = (demo_clock() - part_start_time) / 2000.0;
     for (int k = 0; k < 5; ++k) {
         glMatrixMode(GL_TEXTURE);
@@ -88,10 +83,7 @@ void draw_title_quads(GLint shade_model) {
         glPopMatrix();
         glMatrixMode(GL_MODELVIEW);
     }
-    if (fold_fog) {
-        glEnable(GL_FOG);
-        glColor4f(1, 1, 1, 1);
-    }
+    if (fold_fog) unfold_fog(colour);
     glDepthMask(GL_TRUE);
     glDepthFunc(GL_LEQUAL);
     glDisable(GL_DEPTH_TEST);
