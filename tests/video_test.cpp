@@ -191,11 +191,12 @@ int fail_at_one_place(void*, int, void* frame, void* stats) {
 }
 
 struct DecoderSwap {
-    explicit DecoderSwap(int (*decore)(void*, int, void*, void*)) {
-        video_decore = decore;
+    explicit DecoderSwap(Mpeg4Call decore) : saved(mpeg4_decoder) {
+        mpeg4_decoder.decore = decore;
         decode_positions.clear();
     }
-    ~DecoderSwap() { video_decore = xvid_decore; }
+    ~DecoderSwap() { mpeg4_decoder = saved; }
+    Mpeg4Decoder saved;
 };
 
 // A clip record made by hand: data_len bytes of zeros with one start code.

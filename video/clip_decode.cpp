@@ -12,7 +12,6 @@
 #include "video/clip.h"
 #include "video/clip_decoder.h"
 
-int (*video_decore)(void* handle, int operation, void* frame, void* stats) = xvid_decore;
 VideoCounters video_counters;
 
 namespace {
@@ -39,7 +38,7 @@ int decode_one_frame(VideoClip* clip, bool* picture) {
         xvid_dec_stats_t stats;
         std::memset(&stats, 0, sizeof stats);
         stats.version = XVID_VERSION;
-        const int result = video_decore(clip->decoder, XVID_DEC_DECODE, &frame, &stats);
+        const int result = mpeg4_decoder.decore(clip->decoder, XVID_DEC_DECODE, &frame, &stats);
         video_counters.decodes += 1;
         if (result < 0) return result;
         clip->read_pos += static_cast<uint32_t>(result);
@@ -64,7 +63,7 @@ void convert_picture(const VideoClip* clip) {
     convert.width = clip->width;
     convert.height = clip->height;
     convert.interlacing = 0;
-    xvid_global(nullptr, XVID_GBL_CONVERT, &convert, nullptr);
+    mpeg4_decoder.global(nullptr, XVID_GBL_CONVERT, &convert, nullptr);
     video_counters.conversions += 1;
 }
 

@@ -9,12 +9,21 @@ constexpr int32_t video_max_height = 512;
 constexpr uint32_t video_spare_bytes = 100000;
 constexpr int32_t video_window_bytes = 20000;
 
-// xvidcore's global initialisation, done once for the whole process.
-void init_video_decoding();
+// The MPEG-4 decoder, called the way xvidcore is called: xvidcore itself, or
+// FFmpeg's mpeg4 decoder behind the same calls where xvidcore is not built
+// (the browser). A test may put another decoder in its place.
+using Mpeg4Call = int (*)(void* handle, int operation, void* param1, void* param2);
+struct Mpeg4Decoder {
+    Mpeg4Call decore;  // create, decode, destroy
+    Mpeg4Call global;  // init, convert
+};
+extern Mpeg4Decoder mpeg4_decoder;
+// FFmpeg's stand-in (video/mpeg4_ffmpeg.cpp), where libavcodec is linked.
+int ffmpeg_mpeg4_decore(void* handle, int operation, void* param1, void* param2);
+int ffmpeg_mpeg4_global(void* handle, int operation, void* param1, void* param2);
 
-// The decode call of the decoding step; xvid_decore unless a test puts a
-// failing decoder in its place.
-extern int (*video_decore)(void* handle, int operation, void* frame, void* stats);
+// The decoder's global initialisation, done once for the whole process.
+void init_video_decoding();
 
 // Whoever writes video_frame_buffer outside the decoding step calls this, so
 // that the next step uploads the buffer again.

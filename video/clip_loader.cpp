@@ -85,7 +85,7 @@ std::string start_decoder(VideoClip* clip) {
     create.version = XVID_VERSION;
     create.width = clip->width;
     create.height = clip->height;
-    if (xvid_decore(nullptr, XVID_DEC_CREATE, &create, nullptr) < 0 || !create.handle)
+    if (mpeg4_decoder.decore(nullptr, XVID_DEC_CREATE, &create, nullptr) < 0 || !create.handle)
         return "the MPEG-4 decoder cannot be created";
     clip->decoder = create.handle;
     allocate_planes(clip);

@@ -5,9 +5,10 @@
 #include <cstdlib>
 
 #include "video/clip.h"
+#include "video/clip_decoder.h"
 
 void release_clip_decoder(VideoClip* clip) {
-    if (clip->decoder) xvid_decore(clip->decoder, XVID_DEC_DESTROY, nullptr, nullptr);
+    if (clip->decoder) mpeg4_decoder.decore(clip->decoder, XVID_DEC_DESTROY, nullptr, nullptr);
     clip->decoder = nullptr;
     for (int i = 0; i < 3; ++i) {
         std::free(clip->planes[i]);

@@ -1,5 +1,5 @@
-// The four clips of the show, loaded at start-up, and xvidcore's one-time
-// global initialisation.
+// The four clips of the show, loaded at start-up, the MPEG-4 decoder they use
+// and its one-time global initialisation.
 #include <xvid.h>
 
 #include <cstring>
@@ -9,6 +9,12 @@
 
 VideoClip video_clips[4];
 
+#ifdef VAVURAVA_MPEG4_FFMPEG
+Mpeg4Decoder mpeg4_decoder = {ffmpeg_mpeg4_decore, ffmpeg_mpeg4_global};
+#else
+Mpeg4Decoder mpeg4_decoder = {xvid_decore, xvid_global};
+#endif
+
 void init_video_decoding() {
     static bool done = false;
     if (done) return;
@@ -16,7 +22,7 @@ void init_video_decoding() {
     std::memset(&init, 0, sizeof init);
     init.version = XVID_VERSION;
     init.cpu_flags = 0;
-    xvid_global(nullptr, XVID_GBL_INIT, &init, nullptr);
+    mpeg4_decoder.global(nullptr, XVID_GBL_INIT, &init, nullptr);
     done = true;
 }
 

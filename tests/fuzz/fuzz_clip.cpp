@@ -11,13 +11,14 @@
 #include "platform/platform.h"
 #include "runtime/demo.h"
 #include "video/clip.h"
+#include "video/clip_decoder.h"
 
 namespace {
 uint64_t virtual_us;
 uint64_t virtual_counter() { return virtual_us; }
 
 void release_clip(VideoClip* clip) {
-    if (clip->decoder) xvid_decore(clip->decoder, XVID_DEC_DESTROY, nullptr, nullptr);
+    if (clip->decoder) mpeg4_decoder.decore(clip->decoder, XVID_DEC_DESTROY, nullptr, nullptr);
     for (int i = 0; i < 3; ++i) std::free(clip->planes[i]);
     std::free(clip->data);
 }
