@@ -20,6 +20,9 @@ void start_music_playback();
 // When the music's first sound is heard, on the show's clock (ms): the time
 // the show's clock should start from. Without music, now.
 double music_playback_origin();
+// The same without waiting: false while the sound card has not yet taken the
+// first sound.
+bool music_playback_known(double* origin);
 
 // The music reader up to readiness, from bytes in memory: reads the stream,
 // its headers, opens the device and primes both halves, then sets
@@ -30,3 +33,7 @@ int music_prepare_file(const char* path);
 // The steady state: serves halves 0, 1, 0, 1 … one per device event until the
 // stream is exhausted, then tells the device that nothing more will come.
 void music_serve();
+// The same in slices, where there is no thread for it (the browser): refills
+// every half the device has handed back since the last call, without waiting.
+// Called between frames.
+void music_serve_finished_halves();

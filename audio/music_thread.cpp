@@ -17,6 +17,9 @@ int32_t pcm_fill;
 AutoEvent* sound_event;
 
 namespace {
+// The half the device hands back next: 0, 1, 0, 1 …
+int next_half;
+
 struct MemorySource {
     const uint8_t* bytes;
     size_t size;
@@ -96,6 +99,7 @@ int32_t open_and_prime(const char* what) {
     wave_out_write(device, &wave_headers[0]);
     wave_out_write(device, &wave_headers[1]);
     refill_pcm();
+    next_half = 0;
     audio_device = device;
     audio_ready_flag.store(1, std::memory_order_release);
     return 1;
@@ -129,22 +133,35 @@ int music_prepare_file(const char* path) {
     return prepare_read_stream(path);
 }
 
+namespace {
+void refill_next_half() {
+    WaveHeader* header = &wave_headers[next_half];
+    wave_out_unprepare(audio_device, header);
+    std::memcpy(header->data, pcm_accumulator, half_buffer_bytes);
+    wave_out_prepare(audio_device, header);
+    wave_out_write(audio_device, header);
+    drop_front(half_buffer_bytes);
+    refill_pcm();
+    next_half ^= 1;
+}
+} // namespace
+
 void music_serve() {
-    int index = 0;
     while (!stream_exhausted) {
         event_wait(sound_event, -1);
         event_reset(sound_event);
-        WaveHeader* header = &wave_headers[index];
-        wave_out_unprepare(audio_device, header);
-        std::memcpy(header->data, pcm_accumulator, half_buffer_bytes);
-        wave_out_prepare(audio_device, header);
-        wave_out_write(audio_device, header);
-        drop_front(half_buffer_bytes);
-        refill_pcm();
-        index ^= 1;
+        refill_next_half();
     }
     // The queued halves play out; nothing more is decoded or queued.
     wave_out_end_of_stream(audio_device);
+}
+
+void music_serve_finished_halves() {
+    if (audio_ready_flag.load(std::memory_order_acquire) != 1 || !audio_device || stream_exhausted) return;
+    // Both halves may have played out since the last call; the device's flags
+    // say which, where one event would not.
+    while (!stream_exhausted && (wave_headers[next_half].flags & wave_header_done)) refill_next_half();
+    if (stream_exhausted) wave_out_end_of_stream(audio_device);
 }
 
 void music_thread_main(void* path) {
@@ -153,6 +170,13 @@ void music_thread_main(void* path) {
 
 void start_music_playback() {
     if (audio_ready_flag.load(std::memory_order_acquire) == 1 && audio_device) wave_out_restart(audio_device);
+}
+
+bool music_playback_known(double* origin) {
+    if (audio_ready_flag.load(std::memory_order_acquire) == 1 && audio_device)
+        return wave_out_playback_known(audio_device, origin);
+    *origin = demo_clock();
+    return true;
 }
 
 double music_playback_origin() {

@@ -39,6 +39,10 @@ void window_proc(WindowMessage message);
 // Queues a key press as the keyboard would, for tests and tools.
 void platform_post_key_down(bool alt_held);
 
+// Closes the window, its context and the sound (the browser's show does, to
+// hand the canvas and the keyboard back to its page).
+void platform_quit();
+
 // Hides or shows the pointer over the window.
 void platform_show_cursor(bool shown);
 
@@ -59,6 +63,21 @@ void platform_install_raw_counter(uint64_t (*counter)(), uint64_t frequency);
 
 // Starts a detached thread running routine(argument).
 void platform_start_thread(void (*routine)(void*), void* argument);
+// False in the browser: there the show runs on one thread (threads would need
+// a cross-origin isolated page), and work a thread would do is done in slices
+// between frames.
+bool platform_has_threads();
+
+// Calls frame() once per displayed frame until it returns false, then
+// finished(). Natively a loop that returns when it is done; in the
+// browser a frame callback, and this returns at once.
+void platform_run_frames(bool (*frame)(), void (*finished)());
+// Tells the page around the show (the browser's) that something happened:
+// "ended", "failed" with the message, "ready" in the frame mode. Natively nothing.
+void platform_tell_page(const char* event, const char* detail);
+// How long the sound system holds sound after the wave-out device's own
+// buffer before it is heard, in ms (the browser's output latency); 0 natively.
+double platform_output_latency_ms();
 
 // Auto-reset event: set wakes one wait, which clears it again.
 struct AutoEvent {

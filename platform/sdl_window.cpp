@@ -157,4 +157,9 @@ void platform_post_key_down(bool alt_held) {
     SDL_PushEvent(&event);
 }
 
+void platform_quit() {
+    close_window();
+    SDL_Quit();
+}
+
 void platform_show_cursor(bool shown) { SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE); }

@@ -70,6 +70,9 @@ int wave_out_unprepare(WaveOutDevice* device, WaveHeader* header);
 // up to a second) plus its buffer; for the file sink or on a virtual counter,
 // the restart itself.
 double wave_out_playback_origin(WaveOutDevice* device);
+// The same without waiting: false while a sound card has not yet taken the
+// first sound after the restart (the browser's start-up asks once a frame).
+bool wave_out_playback_known(WaveOutDevice* device, double* origin);
 // The writer will queue nothing more (its stream has ended). The sink stops
 // waiting for refills from then on; a sound card does not care.
 void wave_out_end_of_stream(WaveOutDevice* device);

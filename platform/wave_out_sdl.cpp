@@ -115,15 +115,31 @@ int wave_out_restart(WaveOutDevice* device) {
     return wave_ok;
 }
 
+namespace {
+// The origin as far as it is known under the lock; false while the card has
+// not taken sound since the restart.
+bool known_origin(WaveOutDevice* device, double* origin) {
+    // The file sink plays from the restart on; so does any device on virtual time.
+    if (device->sdl_device == 0 || platform_counter_is_virtual()) *origin = device->restart_ms;
+    else if (!device->restarted) *origin = counter_ms();
+    // The card's next period after the restart is the first that takes sound.
+    else if (device->pulled) *origin = device->first_pull_ms + device->latency_ms;
+    else return false;
+    return true;
+}
+} // namespace
+
 double wave_out_playback_origin(WaveOutDevice* device) {
     std::unique_lock<std::mutex> lock(device->mutex);
-    // The file sink plays from the restart on; so does any device on virtual time.
-    if (device->sdl_device == 0 || platform_counter_is_virtual()) return device->restart_ms;
-    if (!device->restarted) return counter_ms();
-    // The card's next period after the restart is the first that takes sound.
-    if (!device->written.wait_for(lock, std::chrono::seconds(1), [device] { return device->pulled; }))
+    double origin;
+    if (!device->written.wait_for(lock, std::chrono::seconds(1), [&] { return known_origin(device, &origin); }))
         return counter_ms();
-    return device->first_pull_ms + device->latency_ms;
+    return origin;
+}
+
+bool wave_out_playback_known(WaveOutDevice* device, double* origin) {
+    std::lock_guard<std::mutex> lock(device->mutex);
+    return known_origin(device, origin);
 }
 
 int wave_out_prepare(WaveOutDevice* device, WaveHeader* header) {
@@ -177,6 +193,9 @@ size_t wave_out_pull(WaveOutDevice* device, uint8_t* out, size_t bytes, bool sto
         std::lock_guard<std::mutex> lock(device->mutex);
         if (device->restarted && !device->pulled) {
             device->first_pull_ms = counter_ms();
+            // A browser's audio graph holds the sound a while longer, known
+            // once it runs.
+            device->latency_ms += platform_output_latency_ms();
             device->pulled = first_pull = true;
         }
         while (!device->paused && device->head && copied < bytes) {

@@ -51,7 +51,7 @@ void wait_until(double ms) {
 }
 } // namespace
 
-bool demo_startup(const DisplayRequest& display) {
+bool demo_load(const DisplayRequest& display) {
     // Zero-filled, so that part 1's reads past the copied images give black.
     image_pixels = allocate_bytes(work_buffer_bytes);
     rgba_pixels = allocate_bytes(work_buffer_bytes);
@@ -80,18 +80,33 @@ bool demo_startup(const DisplayRequest& display) {
     glEnable(GL_NORMALIZE);
     fill_particle_arrays();
     quit_flag = 0;
-    platform_start_thread(music_thread_main, music_path);
-    wait_for_music();
+    if (platform_has_threads()) {
+        platform_start_thread(music_thread_main, music_path);
+        wait_for_music();
+    } else {
+        // Primed here; music_serve_finished_halves refills it between frames.
+        music_prepare_file(music_path);
+    }
     // The window already fills the screen on the desktop's own mode.
     platform_show_cursor(false);
     current_part = 1;
+    start_music_playback();
+    return true;
+}
+
+void demo_start_clock(double origin) {
+    demo_start_time = origin;
+    cover_level = 0;
+}
+
+bool demo_startup(const DisplayRequest& display) {
+    if (!demo_load(display)) return false;
     // The clock starts when the music's first sound is heard, not when the
     // device is told to play: the card takes it a period later and holds it
     // in its buffer, and every cut of the picture is timed to the music.
-    start_music_playback();
-    demo_start_time = music_playback_origin();
-    wait_until(demo_start_time);
-    cover_level = 0;
+    const double origin = music_playback_origin();
+    wait_until(origin);
+    demo_start_clock(origin);
     return true;
 }
 

@@ -5,6 +5,11 @@
 // Runs start-up to the point just before the main loop. Returns false when
 // the window or the GL context could not be made (already reported).
 bool demo_startup(const DisplayRequest& display = DisplayRequest());
+// Its two halves, for a caller that cannot wait (the browser): everything up
+// to telling the music to play, then, once the first sound is heard at
+// `origin` (music_playback_origin), starting the show's clock there.
+bool demo_load(const DisplayRequest& display);
+void demo_start_clock(double origin);
 // One frame: sample frame_time, clear, dispatch. Does not swap.
 void demo_render_frame();
 // Swap buffers and pump the message queue.
