@@ -93,6 +93,9 @@ void render_clip_frame(int clip, int frame, std::vector<uint8_t>& rgb);
 // MPEG-4 Part 2 frames of a clip with xvidcore; each with its keyframe flag.
 struct EncodedFrame { std::vector<uint8_t> data; bool keyframe; };
 std::vector<EncodedFrame> encode_clip(int clip, int frames, int quant);
+// The frames of clip k as dats/ holds them: at the finest quantiser from the
+// clip's first that keeps every frame inside the decoder's read window.
+std::vector<EncodedFrame> encode_show_clip(int clip, int* chosen_quant);
 std::vector<uint8_t> make_clip(int clip);
 
 // Geometry tables in the MeshTable format.

@@ -34,7 +34,7 @@ XvidEncoder::~XvidEncoder() {
 size_t XvidEncoder::encode(const uint8_t* pixels, int csp, int quant, bool intra) {
     xvid_enc_frame_t frame{};
     frame.version = XVID_VERSION;
-    frame.vop_flags = XVID_VOP_HALFPEL;
+    frame.vop_flags = XVID_VOP_HALFPEL | settings_.vop_flags;
     frame.motion = settings_.motion;
     frame.input.csp = csp;
     frame.input.plane[0] = const_cast<uint8_t*>(pixels);

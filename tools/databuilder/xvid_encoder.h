@@ -15,6 +15,7 @@ struct XvidSettings {
     int fps = 25;
     int max_key_interval = 250;
     int motion = 0; // XVID_ME_* flags
+    int vop_flags = 0; // XVID_VOP_* flags beside half-pel motion
 };
 
 class XvidEncoder {
