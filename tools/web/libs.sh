@@ -4,9 +4,12 @@
 # Sourced by tools/web.sh; each library is skipped once its stamp exists.
 
 web_root="$repo/build-web"
-prefix="$web_root/prefix"
-sources="$web_root/sources"
-apt_dir="$web_root/apt"
+# VAVURAVA_WEB_CACHE, when set, keeps the libraries outside the tree, so that
+# fresh clones on the same machine (CI's) reuse them.
+libraries_root="${VAVURAVA_WEB_CACHE:-$web_root}"
+prefix="$libraries_root/prefix"
+sources="$libraries_root/sources"
+apt_dir="$libraries_root/apt"
 
 # emcc on this Debian: its node does not look in /usr/share/nodejs, the HTML
 # minifier crashes above -O0, and node 20's fetch breaks the loader's run checks.
@@ -15,6 +18,9 @@ export NODE_OPTIONS=--no-experimental-fetch
 # Its cache is read-only here, so the sanity check it keeps there would run
 # again on every call.
 export EMCC_SKIP_SANITY_CHECK=1
+# Debian's own python starts emcc in half the time of one with many site
+# packages earlier on PATH, and emcc starts for every file and every check.
+[ -x /usr/bin/python3 ] && export EMSDK_PYTHON=/usr/bin/python3
 web_cflags="-O2"
 
 # apt-get with a sources list of our own (deb-src only), leaving the
@@ -53,19 +59,19 @@ LIST
     rm -rf "$download"
 }
 
-# Runs a library's build, logging to $web_root/logs/NAME.log, and stamps it.
+# Runs a library's build, logging to logs/NAME.log beside them, and stamps it.
 build_library() {  # name function
     local name=$1 step=$2
     [ -f "$prefix/.built-$name" ] && return 0
     fetch_source "$name"
-    mkdir -p "$web_root/logs"
-    echo "web: building $name with emcc (log: build-web/logs/$name.log)"
+    mkdir -p "$libraries_root/logs"
+    echo "web: building $name with emcc (log: $libraries_root/logs/$name.log)"
     local started=$SECONDS
     # In the background, so that set -e holds inside the step.
-    (set -e; cd "$sources/$name"; "$step") >"$web_root/logs/$name.log" 2>&1 &
+    (set -e; cd "$sources/$name"; "$step") >"$libraries_root/logs/$name.log" 2>&1 &
     if ! wait $!; then
         echo "web: building $name failed; the end of its log:" >&2
-        tail -n 20 "$web_root/logs/$name.log" >&2
+        tail -n 20 "$libraries_root/logs/$name.log" >&2
         return 1
     fi
     echo "web: $name built in $((SECONDS - started)) s"
