@@ -1,8 +1,7 @@
 // Fog to black folded into the colour of unlit polygons at one eye depth.
 #include "geometry/fog.h"
 
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include "gl/gl_api.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 // The three light records of the lit parts and their upload to GL lights.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include "geometry/draw.h"
 

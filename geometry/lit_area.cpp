@@ -5,7 +5,7 @@
 
 #include "geometry/fog.h"
 
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <algorithm>
 #include <cmath>

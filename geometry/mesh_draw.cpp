@@ -1,6 +1,6 @@
 // Immediate-mode mesh drawing with the room's blended overlay pass, and
 // group drawing from the current interleaved array.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include "geometry/draw.h"
 

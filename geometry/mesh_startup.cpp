@@ -1,6 +1,6 @@
 // Start-up building of the room and the ring: meshes, smoothed normals and
 // their textures (room 100 + g, room overlays 200 + k, ring 300 + g).
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 #include <cstdio>
 
 #include "data/tables.h"

@@ -1,7 +1,7 @@
 // Camera-facing sprites: a 4 x 4 eye-space square at the sprite's centre,
 // whatever rotation and scale the caller's matrix holds. Drawn one at a time
 // or as a run in one batch, whole or cut to the outline of their lit part.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include "geometry/fog.h"
 #include "geometry/sprites.h"

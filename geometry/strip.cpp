@@ -1,7 +1,7 @@
 // Electric bands along a polyline: two triangle strips, one offset along x
 // and one along y (first segment) or z (later segments), from static arrays;
 // or their triangles cut to the part of the band texture that can be lit.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <mutex>
 
+#include "gl/gl_table.h"
+
 // How the show is put on the screen. The screen's mode is never changed.
 struct DisplayRequest {
     // Fullscreen on the desktop's own mode, or a resizable window of the
@@ -17,10 +19,13 @@ struct DisplayRequest {
     // The size the scenes draw at; 0 picks the window's own pixels (HiDPI
     // included) in its 4:3 rectangle, or 800 x 600 on a software renderer.
     int render_width = 0, render_height = 0;
+    // A desktop compatibility context, whose driver draws the GL 1.x calls,
+    // or an OpenGL ES 3.0 one, where our renderer (gl/) draws them.
+    GlChoice gl = GlChoice::compatibility;
 };
 
-// Window and double-buffered compatibility-profile OpenGL context, current on
-// the calling thread, drawing into a framebuffer of the render size (24-bit
+// Window and double-buffered OpenGL context of the requested kind, current on
+// the calling thread, with gl_api filled for it, drawing into a framebuffer of the render size (24-bit
 // colour, no alpha, 16-bit depth) that each swap shows scaled into the
 // largest centred 4:3 rectangle of the window, black around it. Returns false
 // when any of them cannot be made; platform_error() then says why.
@@ -28,6 +33,8 @@ bool platform_create_window(const char* title, const DisplayRequest& request);
 // A width x height window drawing at that same size.
 bool platform_create_window(const char* title, int width, int height);
 const char* platform_error();
+// Closes the window and its context, so that another can be made.
+void platform_close_window();
 void platform_render_size(int* width, int* height);
 void platform_swap_buffers();
 

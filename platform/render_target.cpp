@@ -3,37 +3,11 @@
 // the letterboxed rectangle of the window.
 #include "platform/render_target.h"
 
-#include <GL/gl.h>
-#include <GL/glext.h>
-#include <SDL.h>
+#include "gl/gl_api.h"
 
 namespace {
-PFNGLGENFRAMEBUFFERSPROC gen_framebuffers;
-PFNGLBINDFRAMEBUFFERPROC bind_framebuffer;
-PFNGLGENRENDERBUFFERSPROC gen_renderbuffers;
-PFNGLBINDRENDERBUFFERPROC bind_renderbuffer;
-PFNGLRENDERBUFFERSTORAGEPROC renderbuffer_storage;
-PFNGLFRAMEBUFFERRENDERBUFFERPROC framebuffer_renderbuffer;
-PFNGLCHECKFRAMEBUFFERSTATUSPROC check_framebuffer_status;
-PFNGLBLITFRAMEBUFFERPROC blit_framebuffer;
-
 GLuint framebuffer;
 int render_width, render_height;
-
-template <typename F>
-bool load(F* function, const char* name) {
-    *function = reinterpret_cast<F>(SDL_GL_GetProcAddress(name));
-    return *function != nullptr;
-}
-
-bool load_functions() {
-    return load(&gen_framebuffers, "glGenFramebuffers") && load(&bind_framebuffer, "glBindFramebuffer") &&
-           load(&gen_renderbuffers, "glGenRenderbuffers") && load(&bind_renderbuffer, "glBindRenderbuffer") &&
-           load(&renderbuffer_storage, "glRenderbufferStorage") &&
-           load(&framebuffer_renderbuffer, "glFramebufferRenderbuffer") &&
-           load(&check_framebuffer_status, "glCheckFramebufferStatus") &&
-           load(&blit_framebuffer, "glBlitFramebuffer");
-}
 } // namespace
 
 Rectangle letterbox(int width, int height) {
@@ -46,7 +20,9 @@ Rectangle letterbox(int width, int height) {
 }
 
 bool render_target_create(int width, int height, const char** why) {
-    if (!load_functions()) {
+    if (!gl_api.GenFramebuffers || !gl_api.BindFramebuffer || !gl_api.GenRenderbuffers || !gl_api.BindRenderbuffer ||
+        !gl_api.RenderbufferStorage || !gl_api.FramebufferRenderbuffer || !gl_api.CheckFramebufferStatus ||
+        !gl_api.BlitFramebuffer) {
         *why = "the OpenGL driver has no framebuffer objects";
         return false;
     }
@@ -58,16 +34,16 @@ bool render_target_create(int width, int height, const char** why) {
         return false;
     }
     GLuint buffers[2];
-    gen_framebuffers(1, &framebuffer);
-    gen_renderbuffers(2, buffers);
-    bind_framebuffer(GL_FRAMEBUFFER, framebuffer);
-    bind_renderbuffer(GL_RENDERBUFFER, buffers[0]);
-    renderbuffer_storage(GL_RENDERBUFFER, GL_RGB8, width, height);
-    framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
-    bind_renderbuffer(GL_RENDERBUFFER, buffers[1]);
-    renderbuffer_storage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
-    framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
-    if (glGetError() != GL_NO_ERROR || check_framebuffer_status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    glGenFramebuffers(1, &framebuffer);
+    glGenRenderbuffers(2, buffers);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, buffers[0]);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, buffers[0]);
+    glBindRenderbuffer(GL_RENDERBUFFER, buffers[1]);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, width, height);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, buffers[1]);
+    if (glGetError() != GL_NO_ERROR || glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         *why = "the OpenGL driver cannot make a framebuffer of the render size";
         return false;
     }
@@ -78,8 +54,8 @@ bool render_target_create(int width, int height, const char** why) {
 
 void render_target_present(int drawable_width, int drawable_height) {
     const Rectangle to = letterbox(drawable_width, drawable_height);
-    bind_framebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    bind_framebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
     // The scenes' clear colour is the fog colour; the bars are black whatever it is.
     GLfloat clear[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
@@ -87,8 +63,8 @@ void render_target_present(int drawable_width, int drawable_height) {
     glClear(GL_COLOR_BUFFER_BIT);
     glClearColor(clear[0], clear[1], clear[2], clear[3]);
     const bool same_size = to.width == render_width && to.height == render_height;
-    blit_framebuffer(0, 0, render_width, render_height, to.x, to.y, to.x + to.width, to.y + to.height,
+    glBlitFramebuffer(0, 0, render_width, render_height, to.x, to.y, to.x + to.width, to.y + to.height,
                      GL_COLOR_BUFFER_BIT, same_size ? GL_NEAREST : GL_LINEAR);
 }
 
-void render_target_bind() { bind_framebuffer(GL_FRAMEBUFFER, framebuffer); }
+void render_target_bind() { glBindFramebuffer(GL_FRAMEBUFFER, framebuffer); }

@@ -2,7 +2,7 @@
 // show fills the screen on the desktop's own mode (the screen's mode is never
 // changed) or plays in a resizable window; either way the scenes draw at the
 // render size and the swap scales that picture into the window, 4:3 kept.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 #include <SDL.h>
 
 #include <cstring>
@@ -51,7 +51,11 @@ bool platform_create_window(const char* title, const DisplayRequest& request) {
     // Depth lives in the render framebuffer; the window only shows the picture.
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    const bool es3 = request.gl == GlChoice::es3;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK,
+                        es3 ? SDL_GL_CONTEXT_PROFILE_ES : SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, es3 ? 3 : 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, es3 ? 0 : 1);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (request.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
     else flags |= SDL_WINDOW_RESIZABLE;
@@ -67,11 +71,18 @@ bool platform_create_window(const char* title, const DisplayRequest& request) {
     }
     gl_context = SDL_GL_CreateContext(window);
     if (!gl_context) {
-        keep_error("cannot create the OpenGL context");
+        keep_error(es3 ? "cannot create an OpenGL ES 3.0 context" : "cannot create the OpenGL context");
         close_window();
         return false;
     }
     SDL_GL_MakeCurrent(window, gl_context);
+    const char* unfit = nullptr;
+    if (!gl_load(request.gl, SDL_GL_GetProcAddress, &unfit)) {
+        SDL_snprintf(error_text, sizeof error_text, "%s: %s",
+                     es3 ? "cannot create an OpenGL ES 3.0 context" : "cannot use the OpenGL context", unfit);
+        close_window();
+        return false;
+    }
     // Frames are paced by the swap alone.
     SDL_GL_SetSwapInterval(1);
     offscreen = std::strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0;
@@ -112,6 +123,8 @@ bool platform_create_window(const char* title, int width, int height) {
 }
 
 const char* platform_error() { return error_text; }
+
+void platform_close_window() { close_window(); }
 
 void platform_render_size(int* width, int* height) {
     *width = render_width;

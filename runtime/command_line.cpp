@@ -71,6 +71,16 @@ std::string picture_size_problem(const char* text, int* width, int* height) {
     return "";
 }
 
+std::string gl_choice_problem(const char* text, GlChoice* choice) {
+    const std::string value = text ? text : "";
+    for (GlChoice c : {GlChoice::compatibility, GlChoice::es3})
+        if (value == gl_choice_name(c)) {
+            *choice = c;
+            return "";
+        }
+    return "--gl: '" + value + "' is not compat or es3";
+}
+
 int command_line_error(const char* program, const std::string& problem, const char* usage) {
     std::fprintf(stderr, "%s: %s\n%s", program, problem.c_str(), usage);
     return 2;

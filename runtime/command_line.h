@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "gl/gl_table.h"
+
 // Each returns false unless the whole text is a value in range.
 bool parse_int(const char* text, long min, long max, long* value);
 bool parse_ms(const char* text, double* value);  // a time in ms, >= 0
@@ -17,6 +19,9 @@ bool is_four_by_three(int width, int height);
 // The value of --size: a size WxH of 4:3 shape. Otherwise returns the
 // problem, naming the option and the value ("--size: 800x601 is not 4:3 ...").
 std::string picture_size_problem(const char* text, int* width, int* height);
+
+// The value of --gl: "compat" or "es3". Otherwise returns the problem.
+std::string gl_choice_problem(const char* text, GlChoice* choice);
 
 // Prints "program: problem" and the usage on standard error; returns 2, the
 // status for a bad command line.

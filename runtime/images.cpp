@@ -2,7 +2,7 @@
 // written once straight into place, and the upload to a fixed texture id.
 #include "runtime/images.h"
 
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -1,4 +1,4 @@
-// --window[=WxH], --size WxH, --help and --version, GNU style.
+// --window[=WxH], --size WxH, --gl=compat|es3, --help and --version, GNU style.
 #include "runtime/show_options.h"
 
 #include <getopt.h>
@@ -10,7 +10,7 @@
 
 namespace {
 const char usage[] =
-    "usage: vavurava-rive [--window[=WxH]] [--size WxH]\n"
+    "usage: vavurava-rive [--window[=WxH]] [--size WxH] [--gl=compat|es3]\n"
     "Try 'vavurava-rive --help' for more.\n";
 
 const char help[] =
@@ -22,6 +22,8 @@ const char help[] =
     "                  fullscreen; the picture keeps 4:3 inside it\n"
     "  --size WxH      draw the scenes at this 4:3 size (e.g. 1440x1080); by default\n"
     "                  the screen's own resolution, or 800x600 on a software renderer\n"
+    "  --gl=API        draw through desktop OpenGL (compat, the default) or through\n"
+    "                  OpenGL ES 3.0 (es3), as browsers and GLES-only devices have it\n"
     "  --help          show this help and exit\n"
     "  --version       show the version and exit\n"
     "\n"
@@ -31,6 +33,7 @@ const char help[] =
 const option options[] = {
     {"window", optional_argument, nullptr, 'w'},
     {"size", required_argument, nullptr, 's'},
+    {"gl", required_argument, nullptr, 'g'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'v'},
     {nullptr, 0, nullptr, 0},
@@ -51,6 +54,11 @@ int parse_show_options(int argc, char** argv, DisplayRequest* display) {
             break;
         case 's': {
             const std::string problem = picture_size_problem(optarg, &display->render_width, &display->render_height);
+            if (!problem.empty()) return fail(problem);
+            break;
+        }
+        case 'g': {
+            const std::string problem = gl_choice_problem(optarg, &display->gl);
             if (!problem.empty()) return fail(problem);
             break;
         }

@@ -1,7 +1,7 @@
 // Start-up in its fixed order, the main loop and the exit of the show.
 #include "runtime/startup.h"
 
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 // The images loaded at start-up, in their order, with the copies and
 // settings made between them.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <cstring>
 

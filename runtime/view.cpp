@@ -2,7 +2,7 @@
 // part starts from.
 #include "runtime/view.h"
 
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 // The intro: the logo over the whole screen and the caption below it, added
 // onto black, each shown in turn through a fading wave distortion.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <cmath>
 

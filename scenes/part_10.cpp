@@ -1,6 +1,6 @@
 // Part 10: the title card over the whole screen, fading in from black for
 // three seconds before the room of part 3.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 // The finale: four spark helices falling down the screen edges, six purple
 // bolts, and the 18 greetings images rising in turn. It never ends by itself.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // Part 3: the lit room under a three-phase camera (orbit, descent, rise),
 // swirling sprites, four lightning rings and drifting text; it closes on a
 // white frame and enters part 4.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <cmath>
 

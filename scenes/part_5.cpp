@@ -1,7 +1,7 @@
 // Part 5: a tunnel of ten ring copies advancing in 2000 ms steps under two
 // moving lights, drifting background layers, a stream of sprites and two
 // sliding text images; after 14000 ms it enters part 7.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <algorithm>
 #include <cmath>

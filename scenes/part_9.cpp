@@ -1,7 +1,7 @@
 // Part 9: title quads turning under the texture matrix, the looping clip on
 // a lit rippling surface rebuilt every frame, and the scroller; after 15 s
 // it hands over to the finale.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // The video parts 2, 4 and 7: the clip across the screen between two rippling
 // film bands, with two credit images sliding past. A part lasts as long as
 // its clip; the decoding step enters the next part.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <cmath>
 

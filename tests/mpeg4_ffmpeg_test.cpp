@@ -1,7 +1,6 @@
 // FFmpeg's stand-in for xvidcore (the browser's decoder) against xvidcore on
 // the show's own four clips, through the show's decoding step: the same
 // pictures at the same times, closely.
-#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <xvid.h>
 

@@ -1,7 +1,7 @@
 // The per-frame decoding step: decodes every frame of a clip that has fallen
 // due since clip_start_time, converts the newest picture to RGB in
 // video_frame_buffer and uploads it; hands over to the next part at the end.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 #include <xvid.h>
 
 #include <cstring>

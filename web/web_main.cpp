@@ -121,6 +121,8 @@ int fail(const std::string& problem) {
 int main(int argc, char** argv) {
     DisplayRequest display;
     display.fullscreen = false;
+    // WebGL 2 is OpenGL ES 3.0: the show draws through its own renderer there.
+    display.gl = GlChoice::es3;
     int fps = 60;
     bool frame_mode = false;
     const option options[] = {{"size", required_argument, nullptr, 's'},

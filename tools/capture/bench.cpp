@@ -1,7 +1,7 @@
 // The speed benchmark: the whole show headless under the virtual 60 fps
 // clock with no encoding, timing the real time each frame takes, then a bare
 // clear-and-swap loop as the floor.
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 #include <sys/resource.h>
 
 #include <algorithm>

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "capture_modes.h"
+#include "capture_run.h"
 #include "output_format.h"
 #include "runtime/command_line.h"
 
@@ -19,6 +20,7 @@ const char usage[] =
     "       vavurava-capture --timeline [--fps N]\n"
     "       vavurava-capture --sheet -o FILE.png [--size WxH] [--ssaa N]\n"
     "       vavurava-capture --bench [--chart FILE.png] [--size WxH]\n"
+    "Each takes --gl=compat|es3.\n"
     "Try 'vavurava-capture --help' for more.\n";
 
 const char help[] =
@@ -51,11 +53,14 @@ const char help[] =
     "  --crf N       video quality, lower is better: H.264 0-51 (default 17), VP9 0-63\n"
     "                (default 27)\n"
     "  --lossless    .mkv only: FFV1 in RGB, every frame exactly as rendered\n"
+    "  --gl=API      draw through desktop OpenGL (compat, the default) or through\n"
+    "                OpenGL ES 3.0 (es3), as browsers and GLES-only devices have it\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n";
 
 enum Option {
-    frame = 256, frames, fps, from, to, size, ssaa, crf, lossless, timeline, sheet, bench, chart, help_option, version
+    frame = 256, frames, fps, from, to, size, ssaa, crf, lossless, timeline, sheet, bench, chart, gl, help_option,
+    version
 };
 
 const option options[] = {
@@ -73,6 +78,7 @@ const option options[] = {
     {"sheet", no_argument, nullptr, sheet},
     {"bench", no_argument, nullptr, bench},
     {"chart", required_argument, nullptr, chart},
+    {"gl", required_argument, nullptr, gl},
     {"help", no_argument, nullptr, help_option},
     {"version", no_argument, nullptr, version},
     {nullptr, 0, nullptr, 0},
@@ -162,6 +168,11 @@ int main(int argc, char** argv) {
         case chart:
             chart_path = optarg;
             break;
+        case gl: {
+            const std::string problem = gl_choice_problem(optarg, &capture_run.gl);
+            if (!problem.empty()) return fail(problem);
+            break;
+        }
         case help_option:
             std::fputs(help, stdout);
             return 0;

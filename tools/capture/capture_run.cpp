@@ -1,7 +1,7 @@
 // Runs the real show offscreen on a fixed frame step.
 #include "capture_run.h"
 
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 
 #include <cstdlib>
 #include <memory>
@@ -36,6 +36,7 @@ bool capture_start(int fps, int width, int height, int ssaa) {
     display.fullscreen = false;
     display.window_width = display.render_width = width * ssaa;
     display.window_height = display.render_height = height * ssaa;
+    display.gl = capture_run.gl;
     return demo_startup(display);
 }
 

@@ -5,11 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "gl/gl_table.h"
+
 struct CaptureRun {
     int fps = 60;
     int width = 800, height = 600; // the output picture
     int ssaa = 1;                  // the show renders at ssaa times each side
     uint64_t frame = 0; // index of the frame being rendered
+    GlChoice gl = GlChoice::compatibility;
 };
 
 extern CaptureRun capture_run;
