@@ -42,8 +42,9 @@ emcmake cmake -S "$repo" -B "$web_root/show" -DCMAKE_BUILD_TYPE=Release -DVAVURA
 cmake --build "$web_root/show" -j2
 echo "web: the page is in build-web/site ($(du -sh "$web_root/site" | cut -f1))"
 if $check; then
-    install_packages chromium ffmpeg nodejs
-    exec node --experimental-websocket "$repo/web/check.mjs" "$web_root/site" "$build"
+    install_packages chromium ffmpeg nodejs node-ws
+    # The check uses node's own fetch, which emcc's setting above turns off.
+    NODE_OPTIONS= exec node "$repo/web/check.mjs" "$web_root/site" "$build"
 fi
 $build_only && exit 0
 echo "web: serving build-web/site on http://127.0.0.1:$port/ (Ctrl-C stops)"

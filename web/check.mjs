@@ -4,17 +4,20 @@
 // ffmpeg). It also times the first frame of the show after the click, checks
 // that a page whose data is missing says so, and with --rates plays the
 // whole show and prints the frame rate it reached in each part.
-//   node --experimental-websocket web/check.mjs SITE NATIVE_BUILD [--rates]
+//   node web/check.mjs SITE NATIVE_BUILD [--rates]
+// (WebSocket is node's own where it has one, else Debian's node-ws.)
+import { createRequire } from "node:module";
 import { spawn, spawnSync, execFileSync } from "node:child_process";
 import { createServer } from "node:http";
 import { mkdtempSync, readFileSync, writeFileSync, existsSync, rmSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join, extname } from "node:path";
 
+const WebSocket = globalThis.WebSocket || createRequire(import.meta.url)("ws");
 const [site, nativeBuild] = process.argv.slice(2);
 const rates = process.argv.includes("--rates");
 if (!site || !nativeBuild || !existsSync(join(site, "index.html"))) {
-  console.error("usage: node --experimental-websocket web/check.mjs SITE NATIVE_BUILD [--rates]");
+  console.error("usage: node web/check.mjs SITE NATIVE_BUILD [--rates]");
   process.exit(2);
 }
 // One time in each part (parts 1, 2, 10, 3, 4, 5, 7, 9 and the finale, as
