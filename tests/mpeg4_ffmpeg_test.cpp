@@ -19,7 +19,7 @@ const Mpeg4Decoder ffmpeg = {ffmpeg_mpeg4_decore, ffmpeg_mpeg4_global};
 
 struct Decoded {
     std::vector<std::vector<uint8_t>> pictures;
-    int32_t frames;
+    std::vector<int32_t> frames;  // decoded so far, at each time
 };
 
 // The decoding step's buffer at each time, with the given decoder.
@@ -29,14 +29,14 @@ Decoded decode_clip(const std::string& path, const Mpeg4Decoder& decoder, const 
     VideoClip clip;
     std::memset(&clip, 0, sizeof clip);
     load_video_clip(path.c_str(), &clip);
-    Decoded decoded{{}, 0};
+    Decoded decoded{{}, {}};
     clip_start_time = 0;
     for (double ms : times) {
         set_virtual_clock_ms(ms);
         decode_clip_frame(&clip, video_texture_id);
         decoded.pictures.emplace_back(video_frame_buffer, video_frame_buffer + 1024 * 512 * 3);
+        decoded.frames.push_back(clip.frame_count);
     }
-    decoded.frames = clip.frame_count;
     release_video_clip(&clip);
     mpeg4_decoder = saved;
     return decoded;
@@ -51,11 +51,12 @@ TEST(Mpeg4Decoders, FfmpegShowsTheShowsClipsAsXvidcoreDoes) {
     for (const char* name : {"scene03", "scene05", "scene07", "scene09"}) {
         const std::string path = std::string(VAVURAVA_BUILD_DIR) + "/dats/" + name + ".ogm";
         std::vector<double> times;
-        for (double ms = 20; ms < 5900; ms += 733) times.push_back(ms);
+        // To past the end, where part 9 plays the clip again from its start.
+        for (double ms = 20; ms < 17500; ms += 733) times.push_back(ms);
         const Decoded want = decode_clip(path, xvidcore, times);
         const Decoded got = decode_clip(path, ffmpeg, times);
         EXPECT_EQ(got.frames, want.frames) << name;
-        ASSERT_GT(want.frames, 100) << name;
+        ASSERT_GT(want.frames[10], 100) << name;
         for (size_t i = 0; i < times.size(); ++i) {
             EXPECT_NE(want.pictures[i], std::vector<uint8_t>(want.pictures[i].size(), 0)) << name;
             EXPECT_GE(psnr(want.pictures[i], got.pictures[i]), 40.0) << name << " at " << times[i] << " ms";

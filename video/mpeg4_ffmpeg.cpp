@@ -62,6 +62,13 @@ int find_code(const uint8_t* bits, int from, int length, uint8_t code_low, uint8
     return -1;
 }
 
+// The offset of the last byte that is not zero, or -1.
+int last_nonzero(const uint8_t* bits, int length) {
+    int at = length - 1;
+    while (at >= 0 && bits[at] == 0) --at;
+    return at;
+}
+
 int picture_type(AVPictureType type) {
     switch (type) {
     case AV_PICTURE_TYPE_I: return XVID_TYPE_IVOP;
@@ -82,7 +89,19 @@ int decode(FfmpegDecoder* decoder, xvid_dec_frame_t* frame, xvid_dec_stats_t* st
     const auto* bits = static_cast<const uint8_t*>(frame->bitstream);
     const int length = frame->length;
     const int vop = find_code(bits, 0, length, 0xb6, 0xb6);
-    if (vop < 0) return -1;
+    if (vop < 0) {
+        // Start codes with no picture after them (a stream's end code, say),
+        // or the stuffing after the last picture: used up without a picture,
+        // as xvidcore takes them.
+        if (stats) stats->type = XVID_TYPE_NOTHING;
+        const int first = find_code(bits, 0, length, 0x00, 0xff);
+        if (first >= 0) {
+            const int next = find_code(bits, first + 4, length, 0x00, 0xff);
+            return next < 0 ? length : next;
+        }
+        const int used = last_nonzero(bits, length) + 1;
+        return used > 0 ? used : -1;
+    }
     const int vol = find_code(bits, 0, vop, 0x20, 0x2f);
     if (vol >= 0) {
         decoder->headers.assign(bits, bits + vop);
@@ -94,9 +113,16 @@ int decode(FfmpegDecoder* decoder, xvid_dec_frame_t* frame, xvid_dec_stats_t* st
         return vop;
     }
     int end = find_code(bits, vop + 4, length, 0x00, 0xff);
-    if (end < 0) end = length;
+    const int picture_end = end < 0 ? length : end;
+    if (end < 0) {
+        // The last picture of the data: xvidcore stops before a whole byte of
+        // stuffing (0x7f) at its end and takes that byte with its next call.
+        end = length;
+        const int last = last_nonzero(bits, length);
+        if (last > vop + 4 && bits[last] == 0x7f) end = last;
+    }
     std::vector<uint8_t> unit(decoder->headers);
-    unit.insert(unit.end(), bits, bits + end);
+    unit.insert(unit.end(), bits, bits + picture_end);
     unit.resize(unit.size() + AV_INPUT_BUFFER_PADDING_SIZE, 0);
     decoder->headers.clear();
     decoder->packet->data = unit.data();

@@ -4,7 +4,7 @@
 // ffmpeg). It also times the first frame of the show after the click, checks
 // that a page whose data is missing says so, and with --rates plays the
 // whole show and prints the frame rate it reached in each part.
-//   node web/check.mjs SITE NATIVE_BUILD [--rates]
+//   node web/check.mjs SITE NATIVE_BUILD [--rates] [--keep]
 // (WebSocket is node's own where it has one, else Debian's node-ws.)
 import { createRequire } from "node:module";
 import { spawn, spawnSync, execFileSync } from "node:child_process";
@@ -13,9 +13,11 @@ import { mkdtempSync, readFileSync, writeFileSync, existsSync, rmSync } from "no
 import { tmpdir } from "node:os";
 import { join, extname } from "node:path";
 
-const WebSocket = globalThis.WebSocket || createRequire(import.meta.url)("ws");
+const WebSocket = globalThis.WebSocket || createRequire(import.meta.url)("/usr/share/nodejs/ws");
 const [site, nativeBuild] = process.argv.slice(2);
 const rates = process.argv.includes("--rates");
+// --keep leaves the frames (frame_MS.png native, browser_MS.png) for a look.
+const keep = process.argv.includes("--keep");
 if (!site || !nativeBuild || !existsSync(join(site, "index.html"))) {
   console.error("usage: node web/check.mjs SITE NATIVE_BUILD [--rates]");
   process.exit(2);
@@ -23,7 +25,7 @@ if (!site || !nativeBuild || !existsSync(join(site, "index.html"))) {
 // One time in each part (parts 1, 2, 10, 3, 4, 5, 7, 9 and the finale, as
 // vavurava-capture --timeline --fps 10 gives them), at 10 frames a second
 // and 320x240: small and quick.
-const times = [3000, 12000, 24500, 32000, 52000, 68000, 84000, 98000, 112000];
+const times = (process.env.CHECK_TIMES || "3000,12000,24500,32000,52000,68000,84000,98000,112000").split(",").map(Number);
 const fps = 10, size = "320x240", minimumPsnr = 30, firstFrameLimitMs = 5000;
 const scratch = mkdtempSync(join(tmpdir(), "vavurava-web-check-"));
 let failures = 0, passes = 0;
@@ -178,7 +180,8 @@ async function main() {
   } finally {
     browser.kill();
     server.close();
-    rmSync(scratch, { recursive: true, force: true });
+    if (keep) console.log(`frames kept in ${scratch}`);
+    else rmSync(scratch, { recursive: true, force: true });
   }
   console.log(`${passes} passed, ${failures} failed`);
   process.exit(failures ? 1 : 0);
