@@ -1,6 +1,8 @@
 # The browser build's libraries: Debian's own sources of SDL2, libogg,
 # libvorbis, libjpeg-turbo and FFmpeg (its MPEG-4 decoder and scaler only),
-# fetched with apt-get source and built once with emcc into build-web/prefix.
+# fetched with apt-get source and built once with emcc into build-web/prefix,
+# with as few of emcc's slow starts as we can: checks answered beforehand,
+# SDL from a list of its sources, files compiled by emcc's clang directly.
 # Sourced by tools/web.sh; each library is skipped once its stamp exists.
 
 web_root="$repo/build-web"
@@ -78,43 +80,66 @@ build_library() {  # name function
     touch "$prefix/.built-$name"
 }
 
-cmake_static() {  # cmake options
-    rm -rf web-build
-    emcmake cmake -S . -B web-build -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-        -DCMAKE_C_FLAGS="$web_cflags" "$@"
-    cmake --build web-build -j2
-    cmake --install web-build
+# The clang emcc runs and the flags it gives it, for tools/web/emclang: read
+# once, when a library is to be built.
+use_emclang() {
+    [ -n "${EMCLANG:-}" ] && return 0
+    local version
+    version=$(em-config CLANG_ADD_VERSION 2>/dev/null || true)
+    EMCLANG="$(em-config LLVM_ROOT)/clang${version:+-$version}"
+    if [ ! -x "$EMCLANG" ]; then
+        echo "web: emcc's clang ($EMCLANG) is missing" >&2
+        return 1
+    fi
+    EMCLANG_FLAGS=$(emcc --cflags)
+    export EMCLANG EMCLANG_FLAGS
 }
+emclang="$repo/tools/web/emclang"
 
-# CMake rather than their configure scripts: under emcc those run every
-# check through node and take many minutes.
-# CMake's type size checks read a program's strings, which emcc leaves in the
-# .wasm beside the .js they look in, so they find nothing: the sizes are given.
-type_sizes() {  # VARIABLE=BYTES...
-    for pair in "$@"; do echo "-D${pair%%=*}=${pair#*=}" "-DHAVE_${pair%%=*}=TRUE"; done
+# libogg, libvorbis and libjpeg-turbo with their own CMake builds, the answers
+# to their checks given (tools/web/checks.cmake): only the one static library
+# the show links is built, not their programs and tests.
+cmake_configure() {  # cmake options
+    rm -rf web-build
+    emcmake cmake -C "$repo/tools/web/checks.cmake" -S . -B web-build -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_C_FLAGS="$web_cflags" "$@"
+}
+# Builds one CMake target and puts its archive and headers into the prefix.
+cmake_install_target() {  # target archive include-subfolder headers...
+    local target=$1 archive=$2 folder=$3
+    shift 3
+    cmake --build web-build -j2 --target "$target"
+    install -d "$prefix/lib" "$prefix/include/$folder"
+    install -m 644 "web-build/$archive" "$prefix/lib/"
+    install -m 644 "$@" "$prefix/include/$folder/"
 }
 build_ogg() {
-    # shellcheck disable=SC2046
-    cmake_static -DBUILD_SHARED_LIBS=OFF -DINSTALL_DOCS=OFF $(type_sizes INT16_SIZE=2 UINT16_SIZE=2 \
-        U_INT16_SIZE=2 INT32_SIZE=4 UINT32_SIZE=4 U_INT32_SIZE=4 INT64_SIZE=8 SHORT_SIZE=2 INT_SIZE=4 LONG_SIZE=4 \
-        LONG_LONG_SIZE=8)
+    cmake_configure -DBUILD_SHARED_LIBS=OFF -DINSTALL_DOCS=OFF -DBUILD_TESTING=OFF
+    cmake_install_target ogg libogg.a ogg include/ogg/ogg.h include/ogg/os_types.h \
+        web-build/include/ogg/config_types.h
 }
 build_vorbis() {
-    cmake_static -DBUILD_SHARED_LIBS=OFF -DOGG_INCLUDE_DIR="$prefix/include" -DOGG_LIBRARY="$prefix/lib/libogg.a"
+    cmake_configure -DBUILD_SHARED_LIBS=OFF -DOGG_INCLUDE_DIR="$prefix/include" -DOGG_LIBRARY="$prefix/lib/libogg.a"
+    cmake_install_target vorbis lib/libvorbis.a vorbis include/vorbis/*.h
 }
 build_jpeg() {
-    # No SIMD in WebAssembly; the type sizes, which its checks do not find.
-    # shellcheck disable=SC2046
-    cmake_static -DENABLE_SHARED=OFF -DWITH_SIMD=0 -DWITH_TURBOJPEG=OFF $(type_sizes SIZE_T=4 UNSIGNED_LONG=4)
+    # No SIMD in WebAssembly.
+    cmake_configure -DENABLE_SHARED=OFF -DWITH_SIMD=0 -DWITH_TURBOJPEG=OFF
+    cmake_install_target jpeg-static libjpeg.a . jpeglib.h jerror.h jmorecfg.h web-build/jconfig.h
 }
 build_sdl() {
-    # The emscripten video and audio drivers, no threads (none are needed and
-    # threads would need cross-origin isolation on the server).
-    cmake_static -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=OFF -DSDL_PTHREADS=OFF
+    # SDL's own emscripten configuration and our list of its sources
+    # (tools/web/sdl2.mk): its CMake build's checks took most of the time.
+    use_emclang
+    make -f "$repo/tools/web/sdl2.mk" -j2 CC="$emclang" AR=emar CFLAGS="$web_cflags -DNDEBUG" \
+        PREFIX="$prefix" install
 }
 build_ffmpeg() {
     # The MPEG-4 Part 2 decoder and the scaler that turns its pictures to RGB.
-    emconfigure ./configure --prefix="$prefix" --cc=emcc --cxx=em++ --ar=emar --ranlib=emranlib \
+    # Its configure runs some four hundred checks: they compile with emclang
+    # and link with emcc, as the build does.
+    use_emclang
+    emconfigure ./configure --prefix="$prefix" --cc="$emclang" --ld=emcc --cxx=em++ --ar=emar --ranlib=emranlib \
         --nm=llvm-nm --target-os=none --arch=x86_32 --enable-cross-compile --disable-asm \
         --disable-inline-asm --disable-x86asm --disable-runtime-cpudetect --disable-pthreads \
         --disable-w32threads --disable-os2threads --disable-network --disable-autodetect \
