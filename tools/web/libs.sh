@@ -92,6 +92,10 @@ use_emclang() {
         return 1
     fi
     EMCLANG_FLAGS=$(emcc --cflags)
+    case $EMCLANG_FLAGS in
+    *wasm32*) ;;
+    *) echo "web: emcc --cflags names no WebAssembly target: $EMCLANG_FLAGS" >&2; return 1 ;;
+    esac
     export EMCLANG EMCLANG_FLAGS
 }
 emclang="$repo/tools/web/emclang"
