@@ -61,6 +61,11 @@ LIST
     rm -rf "$download"
 }
 
+# The CPU seconds in a line of `times` ("1m2.5s 0m3.1s": user, system).
+cpu_seconds() {
+    awk '{ n = 0; for (i = 1; i <= 2; i++) { split($i, t, /[ms]/); n += t[1] * 60 + t[2] } printf "%.0f", n }'
+}
+
 # Runs a library's build, logging to logs/NAME.log beside them, and stamps it.
 build_library() {  # name function
     local name=$1 step=$2
@@ -68,15 +73,16 @@ build_library() {  # name function
     fetch_source "$name"
     mkdir -p "$libraries_root/logs"
     echo "web: building $name with emcc (log: $libraries_root/logs/$name.log)"
-    local started=$SECONDS
-    # In the background, so that set -e holds inside the step.
-    (set -e; cd "$sources/$name"; "$step") >"$libraries_root/logs/$name.log" 2>&1 &
+    local started=$SECONDS log="$libraries_root/logs/$name.log"
+    # In the background, so that set -e holds inside the step; `times` ends
+    # the log with the CPU time of the step's programs (user, system).
+    (set -e; cd "$sources/$name"; "$step"; times) >"$log" 2>&1 &
     if ! wait $!; then
         echo "web: building $name failed; the end of its log:" >&2
-        tail -n 20 "$libraries_root/logs/$name.log" >&2
+        tail -n 20 "$log" >&2
         return 1
     fi
-    echo "web: $name built in $((SECONDS - started)) s"
+    echo "web: $name built in $((SECONDS - started)) s, $(tail -n 1 "$log" | cpu_seconds) s of CPU"
     touch "$prefix/.built-$name"
 }
 
