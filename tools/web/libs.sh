@@ -162,9 +162,16 @@ build_ffmpeg() {
 
 build_web_libraries() {
     mkdir -p "$prefix" "$sources"
-    build_library libogg build_ogg
-    build_library libvorbis build_vorbis
-    build_library libjpeg-turbo build_jpeg
-    build_library libsdl2 build_sdl
-    build_library ffmpeg build_ffmpeg
+    local name
+    for name in libogg libvorbis libjpeg-turbo libsdl2 ffmpeg; do
+        [ -f "$prefix/.built-$name" ] || fetch_source "$name"
+    done
+    # FFmpeg's configure runs its checks one after another, keeping one core
+    # busy for minutes: the other libraries build on the other meanwhile.
+    build_library ffmpeg build_ffmpeg &
+    local ffmpeg=$! others=0 failed=0
+    { build_library libogg build_ogg && build_library libvorbis build_vorbis &&
+        build_library libjpeg-turbo build_jpeg && build_library libsdl2 build_sdl; } || others=1
+    wait "$ffmpeg" || failed=1
+    [ "$others$failed" = 00 ]
 }
