@@ -106,6 +106,48 @@ use_emclang() {
 }
 emclang="$repo/tools/web/emclang"
 
+# Records how emcc runs wasm-ld for a program, for tools/web/emld: one emcc
+# link, run with the symbols of emscripten's JavaScript listed for wasm-ld
+# (LLD_REPORT_UNDEFINED) and a wasm-ld of ours that writes down its arguments.
+use_emld() {
+    [ -n "${EMLD_RECORD:-}" ] && return 0
+    local dir="$libraries_root/emld" llvm_root version tool
+    llvm_root=$(em-config LLVM_ROOT)
+    version=$(em-config LLVM_ADD_VERSION 2>/dev/null || true)
+    rm -rf "$dir" && mkdir -p "$dir/llvm"
+    for tool in "$llvm_root"/*"${version:+-$version}"; do ln -s "$tool" "$dir/llvm/"; done
+    local wasm_ld="$llvm_root/wasm-ld${version:+-$version}"
+    rm -f "$dir/llvm/$(basename "$wasm_ld")"
+    cat >"$dir/llvm/$(basename "$wasm_ld")" <<SCRIPT
+#!/bin/sh
+printf '%s\\n' "\$@" >"$dir/arguments"
+for argument; do
+    case \$argument in --allow-undefined-file=*) cp "\${argument#*=}" "$dir/js-symbols" ;; esac
+done
+exec "$wasm_ld" "\$@"
+SCRIPT
+    chmod +x "$dir/llvm/$(basename "$wasm_ld")"
+    printf 'int main(void) { return 0; }\n' >"$dir/main.c"
+    emcc -c "$dir/main.c" -o "$dir/main.o"
+    EM_LLVM_ROOT="$dir/llvm" emcc -sLLD_REPORT_UNDEFINED "$dir/main.o" -o "$dir/main.js" >/dev/null
+    if [ ! -s "$dir/js-symbols" ]; then
+        echo "web: emcc's link ran no wasm-ld with a list of its JavaScript symbols" >&2
+        return 1
+    fi
+    # The program, then its options without the output and the object.
+    {
+        echo "$wasm_ld"
+        awk -v object="$dir/main.o" -v symbols="$dir/js-symbols" '
+            skip { skip = 0; next }
+            $0 == "-o" { skip = 1; next }
+            $0 == object { next }
+            /^--allow-undefined-file=/ { print "--allow-undefined-file=" symbols; next }
+            { print }' "$dir/arguments"
+    } >"$dir/record"
+    export EMLD_RECORD="$dir/record"
+}
+emld="$repo/tools/web/emld"
+
 # libogg, libvorbis and libjpeg-turbo with their own CMake builds, the answers
 # to their checks given (tools/web/checks.cmake): only the one static library
 # the show links is built, not their programs and tests.
@@ -146,10 +188,12 @@ build_sdl() {
 }
 build_ffmpeg() {
     # The MPEG-4 Part 2 decoder and the scaler that turns its pictures to RGB.
-    # Its configure runs some four hundred checks: they compile with emclang
-    # and link with emcc, as the build does.
+    # Its configure runs some four hundred checks: they compile with emclang,
+    # as the build does, and link with emld (wasm-ld as emcc runs it); the
+    # build itself links nothing.
     use_emclang
-    emconfigure ./configure --prefix="$prefix" --cc="$emclang" --ld=emcc --cxx=em++ --ar=emar --ranlib=emranlib \
+    use_emld
+    emconfigure ./configure --prefix="$prefix" --cc="$emclang" --ld="$emld" --cxx=em++ --ar=emar --ranlib=emranlib \
         --nm=llvm-nm --target-os=none --arch=x86_32 --enable-cross-compile --disable-asm \
         --disable-inline-asm --disable-x86asm --disable-runtime-cpudetect --disable-pthreads \
         --disable-w32threads --disable-os2threads --disable-network --disable-autodetect \
