@@ -212,10 +212,17 @@ build_web_libraries() {
     done
     # FFmpeg's configure runs its checks one after another, keeping one core
     # busy for minutes: the other libraries build on the other meanwhile.
+    # Both in the background, as plain commands, so that set -e holds in
+    # their steps (it does not in a command that && or || test).
     build_library ffmpeg build_ffmpeg &
-    local ffmpeg=$! others=0 failed=0
-    { build_library libogg build_ogg && build_library libvorbis build_vorbis &&
-        build_library libjpeg-turbo build_jpeg && build_library libsdl2 build_sdl; } || others=1
+    local ffmpeg=$! failed=0
+    (
+        build_library libogg build_ogg
+        build_library libvorbis build_vorbis
+        build_library libjpeg-turbo build_jpeg
+        build_library libsdl2 build_sdl
+    ) &
+    wait $! || failed=1
     wait "$ffmpeg" || failed=1
-    [ "$others$failed" = 00 ]
+    return "$failed"
 }
