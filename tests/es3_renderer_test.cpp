@@ -3,8 +3,12 @@
 // attenuation and unnormalised normals, fog, GL_CLAMP, the texture matrix,
 // incomplete textures, blending, arrays, the attribute stack) must give the
 // driver's pixels, and a run of refused calls the driver's errors and state.
+// Where no ES 3.0 context can be made, the programs say so once and stop.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -273,4 +277,15 @@ TEST(Es3Renderer, RefusesWhatTheDriverRefusesAndKeepsItsState) {
     const std::vector<std::string> ours = refused_calls();
     EXPECT_EQ(driver, ours);
     EXPECT_EQ(driver.front(), "negative attenuation " + std::to_string(GL_INVALID_VALUE));
+}
+
+TEST(Es3Renderer, WithoutAnEs3ContextOneMessageAndStatusOne) {
+    // Mesa then offers OpenGL ES 2.0 at most.
+    int status = 0;
+    const std::string err = command_output("cd " VAVURAVA_BUILD_DIR " && MESA_GLES_VERSION_OVERRIDE=2.0 "
+                                           "./vavurava-capture --gl=es3 --frame 0 -o /dev/null 2>&1 >/dev/null",
+                                           &status);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << err;
+    EXPECT_NE(err.find("cannot create an OpenGL ES 3.0 context"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 }

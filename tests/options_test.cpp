@@ -53,6 +53,11 @@ TEST(ShowOptions, GoodFormsSetTheDisplay) {
     EXPECT_EQ(p.status, -1);
     EXPECT_TRUE(p.display.fullscreen);
     EXPECT_EQ(p.display.render_width, 1600);
+    EXPECT_TRUE(p.display.gl == GlChoice::compatibility);
+
+    p = parse({"--gl=es3"});
+    EXPECT_EQ(p.status, -1);
+    EXPECT_TRUE(p.display.gl == GlChoice::es3);
 
     testing::internal::CaptureStdout();
     EXPECT_EQ(parse({"--help"}).status, 0);
@@ -71,6 +76,8 @@ TEST(ShowOptions, EveryBadFormIsNamedWithStatusTwo) {
         {{"--window=big"}, "--window"},
         {{"--window", "1024x768"}, "1024x768"},
         {{"--help=yes"}, "--help"},
+        {{"--gl=es2"}, "--gl"},
+        {{"--gl"}, "--gl"},
     };
     for (const auto& [words, named] : cases) {
         const Parsed p = parse(words);
@@ -82,7 +89,7 @@ TEST(ShowOptions, EveryBadFormIsNamedWithStatusTwo) {
 
 TEST(CaptureOptions, BadValuesAreRefusedWithStatusTwoAndNothingRuns) {
     for (const char* arguments : {"--frame abc -o x.png", "--fps 30x --timeline", "--frames 5,3 -o .",
-                                  "--size 800x601 --sheet -o x.png", "--from -5 -o x.ogm", "--bogus", ""}) {
+                                  "--size 800x601 --sheet -o x.png", "--from -5 -o x.ogm", "--gl=gles --timeline", "--bogus", ""}) {
         int status = 0;
         const std::string err = command_output(
             std::string("cd " VAVURAVA_BUILD_DIR " && ./vavurava-capture ") + arguments + " 2>&1 >/dev/null", &status);
