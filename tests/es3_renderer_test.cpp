@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gl/gl_api.h"
+#include "runtime/images.h"
 #include "tests/support.h"
 
 namespace {
@@ -117,13 +118,9 @@ void make_texture(GLuint id, GLint wrap) {
         texels[3 * k + 1] = uint8_t(200 - 12 * k);
         texels[3 * k + 2] = uint8_t(k % 3 == 0 ? 255 : 90);
     }
-    glBindTexture(GL_TEXTURE_2D, id);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    upload_image_texture(int32_t(id), 4, 4, texels);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 4, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
 }
 
 void textured_quad(float x, float y, float z, float s0, float s1) {
