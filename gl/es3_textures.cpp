@@ -30,7 +30,8 @@ Texture& texture_record(GLuint id) {
 bool valid_parameter(GLenum pname, GLint param) {
     switch (pname) {
     case GL_TEXTURE_MIN_FILTER:
-        return param == GL_NEAREST || param == GL_LINEAR || (param >= GL_NEAREST_MIPMAP_NEAREST && param <= GL_LINEAR_MIPMAP_LINEAR);
+        return param == GL_NEAREST || param == GL_LINEAR ||
+               (param >= GL_NEAREST_MIPMAP_NEAREST && param <= GL_LINEAR_MIPMAP_LINEAR);
     case GL_TEXTURE_MAG_FILTER:
         return param == GL_NEAREST || param == GL_LINEAR;
     case GL_TEXTURE_WRAP_S:

@@ -172,8 +172,9 @@ void blending_and_arrays() {
     view(true);
     // GL_T2F_N3F_V3F records, drawn lit as triangles and as quads.
     static const float records[6][8] = {
-        {0, 0, 0, 0, 1, -1.2f, -0.7f, -2}, {1, 0, 0.5f, 0, 0.8f, 0, -0.7f, -2.5f}, {1, 1, 0, 0.5f, 0.8f, 0, 0.5f, -2.5f},
-        {0, 1, 0, 0, 1, -1.2f, 0.5f, -2},  {0, 0, 0, 0, 1, 0.1f, -0.7f, -2},       {1, 0, 0.5f, 0, 0.8f, 1.2f, -0.7f, -3}};
+        {0, 0, 0, 0, 1, -1.2f, -0.7f, -2}, {1, 0, 0.5f, 0, 0.8f, 0, -0.7f, -2.5f},
+        {1, 1, 0, 0.5f, 0.8f, 0, 0.5f, -2.5f}, {0, 1, 0, 0, 1, -1.2f, 0.5f, -2},
+        {0, 0, 0, 0, 1, 0.1f, -0.7f, -2}, {1, 0, 0.5f, 0, 0.8f, 1.2f, -0.7f, -3}};
     const float position[4] = {0, 0, 1, 1};
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
