@@ -49,7 +49,8 @@ TEST(ShowOptions, GoodFormsSetTheDisplay) {
     EXPECT_EQ(p.display.render_width, 1440);
     EXPECT_EQ(p.display.render_height, 1080);
 
-    p = parse({"--size=1600x1200"});
+    p = parse({"--display", "0", "--size=1600x1200"});
+    EXPECT_EQ(p.display.display, 0);
     EXPECT_EQ(p.status, -1);
     EXPECT_TRUE(p.display.fullscreen);
     EXPECT_EQ(p.display.render_width, 1600);
@@ -67,8 +68,14 @@ TEST(ShowOptions, EveryBadFormIsNamedWithStatusTwo) {
         {{"--size", "1000x600"}, "--size"},
         {{"--size", "800x600x"}, "--size"},
         {{"--size=800"}, "--size"},
-        {{"--size", "8x6"}, "--size"},
+        {{"--size", "16x12"}, "--size: 16x12 is too small; 4:3 sizes go from 24x18 to 16384x12288"},
+        {{"--size", "20000x15000"}, "--size: 20000x15000 is too large"},
+        {{"--size", "+800x+600"}, "--size: '+800x+600' is not a size"},
+        {{"--size", " 800x600"}, "--size"},
         {{"--window=big"}, "--window"},
+        {{"--window=8x6"}, "--window: 8x6 is too small; windows go from 16x16"},
+        {{"--display", "1"}, "--display: there is no display 1; the only one is 0"},
+        {{"--display", "0x1"}, "--display: '0x1' is not"},
         {{"--window", "1024x768"}, "1024x768"},
         {{"--help=yes"}, "--help"},
     };

@@ -169,7 +169,7 @@ int main(int argc, char** argv) {
             std::printf("vavurava-capture %s\n", VAVURAVA_VERSION);
             return 0;
         default:
-            return fail(getopt_problem(argc, argv, c));
+            return fail(getopt_problem(argc, argv, c, options));
         }
     }
     if (optind < argc) return fail(std::string(argv[optind]) + ": unexpected argument");
