@@ -147,7 +147,8 @@ int32_t load_image(const char* path, int32_t texture_id) {
     }
     std::FILE* file = std::fopen(name, "rb");
     if (!file) {
-        if (!already_reported(name)) std::fprintf(stderr, "can't open %s\n", path);
+        // The file tried is named: the .jpg, whatever name the caller passed.
+        if (!already_reported(name)) std::fprintf(stderr, "can't open %s\n", name);
         return 0;
     }
     std::vector<uint8_t> bytes;
