@@ -166,7 +166,9 @@ int record(const CaptureSettings& settings, OutputFormat& format) {
         if (!format.created_folder.empty()) rmdir(format.created_folder.c_str());
         return 1;
     }
-    const bool silent = audio_ready_flag.load() != 1;
+    // Start-up has stopped waiting for the music: 0 when it was not ready in
+    // time, -1 when it cannot be played (said above).
+    const int32_t music = audio_ready_flag.load();
     const bool terminal = isatty(2);
     const auto start = std::chrono::steady_clock::now();
     double finale_entry = -1;
@@ -210,7 +212,8 @@ int record(const CaptureSettings& settings, OutputFormat& format) {
     }
     std::fprintf(stderr, "capture: %s %s (%llu frames at %d fps%s)\n", stopped ? "stopped early; kept" : "wrote",
                  output.c_str(), static_cast<unsigned long long>(written), fps,
-                 silent ? "; no sound: the music could not be played" : "");
+                 music == 1 ? "" : music == 0 ? "; no sound: the music was not ready in time"
+                                              : "; no sound: the music could not be played");
     return stopped ? stopped_status : 0;
 }
 } // namespace
