@@ -53,13 +53,10 @@ bool open_display() {
     if (unseen_driver(driver) && !driver_asked_for(driver)) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         const char* x_display = SDL_getenv("DISPLAY");
-        if (x_display && *x_display)
-            SDL_snprintf(error_text, sizeof error_text,
-                         "no display could be opened (no X server answers at DISPLAY=%s); "
-                         "SDL_VIDEODRIVER=offscreen runs without one", x_display);
-        else
-            SDL_snprintf(error_text, sizeof error_text,
-                         "no display could be opened (DISPLAY is not set); SDL_VIDEODRIVER=offscreen runs without one");
+        const bool named = x_display && *x_display;
+        SDL_snprintf(error_text, sizeof error_text,
+                     "no display could be opened (%s%s); SDL_VIDEODRIVER=offscreen runs without one",
+                     named ? "no X server answers at DISPLAY=" : "DISPLAY is not set", named ? x_display : "");
         return false;
     }
     return true;

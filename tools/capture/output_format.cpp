@@ -76,6 +76,7 @@ bool replaceable_file(const std::string& path, std::string* problem) {
     }
     return true;
 }
+
 bool is_digits(const std::string& text) {
     if (text.empty()) return false;
     for (char c : text)
@@ -89,9 +90,10 @@ bool holds_numbered_pictures(const std::string& folder, const std::string& patte
     const size_t slash = pattern.rfind('/');
     const std::string name = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
     const size_t percent = name.find('%');
+    if (percent == std::string::npos) return false;
     size_t end = percent + 1;
     while (end < name.size() && name[end] >= '0' && name[end] <= '9') ++end;
-    if (percent == std::string::npos || end >= name.size()) return false;
+    if (end >= name.size() || name[end] != 'd') return false;
     const std::string before = name.substr(0, percent), after = name.substr(end + 1);
     DIR* dir = opendir(folder.c_str());
     if (!dir) return false;
@@ -182,10 +184,6 @@ bool is_jpeg_name(const std::string& path) { return ends_with_lower(path, ".jpg"
 bool is_picture_name(const std::string& path) { return ends_with_lower(path, ".png") || is_jpeg_name(path); }
 
 bool prepare_picture(const std::string& path, std::string* problem) {
-    if (!is_picture_name(path)) {
-        *problem = "not a picture name; -o takes " + std::string(picture_outputs);
-        return false;
-    }
     return writable_folder(folder_of(path), problem) && replaceable_file(path, problem);
 }
 

@@ -35,7 +35,7 @@ bool prepare_output(OutputFormat* format, std::string* problem);
 // A single picture's name: .png, or .jpg / .jpeg for JPEG.
 bool is_picture_name(const std::string& path);
 bool is_jpeg_name(const std::string& path);
-// The same checks for a single picture, its kind included.
+// The same checks for a single picture's file.
 bool prepare_picture(const std::string& path, std::string* problem);
 // A folder to write into, made when missing (its parent must exist); *created
 // then names it, so it can be removed again if nothing is kept.
