@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
             break;
         case frames:
             if (!parse_ms_list(optarg, &times))
-                return bad_value("--frames", optarg, "times in ms, each later than the one before: MS,MS,...");
+                return bad_value("--frames", optarg, "a list of times in ms, each later than the one before (MS,MS,...)");
             mode = c, ++modes;
             break;
         case fps:
