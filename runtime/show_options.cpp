@@ -1,4 +1,4 @@
-// --window[=WxH], --size WxH, --help and --version, GNU style.
+// --window[=WxH], --size WxH, --data DIR, --help and --version, GNU style.
 #include "runtime/show_options.h"
 
 #include <getopt.h>
@@ -10,18 +10,20 @@
 
 namespace {
 const char usage[] =
-    "usage: vavurava-rive [--window[=WxH]] [--size WxH]\n"
+    "usage: vavurava-rive [--window[=WxH]] [--size WxH] [--data DIR]\n"
     "Try 'vavurava-rive --help' for more.\n";
 
 const char help[] =
     "usage: vavurava-rive [OPTION]...\n"
-    "Plays the show, in step with its music, from the folder that holds dats/.\n"
+    "Plays the show in step with its music.\n"
     "Any key ends it (a key with Alt held does not).\n"
     "\n"
     "  --window[=WxH]  play in a resizable window (800x600 unless given) instead of\n"
     "                  fullscreen; the picture keeps 4:3 inside it\n"
     "  --size WxH      draw the scenes at this 4:3 size (e.g. 1440x1080); by default\n"
     "                  the screen's own resolution, or 800x600 on a software renderer\n"
+    "  --data DIR      read the show's files from DIR/dats/; by default from dats/\n"
+    "                  in the working folder, else from the installed data\n"
     "  --help          show this help and exit\n"
     "  --version       show the version and exit\n"
     "\n"
@@ -31,6 +33,7 @@ const char help[] =
 const option options[] = {
     {"window", optional_argument, nullptr, 'w'},
     {"size", required_argument, nullptr, 's'},
+    {"data", required_argument, nullptr, 'd'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'v'},
     {nullptr, 0, nullptr, 0},
@@ -39,7 +42,7 @@ const option options[] = {
 int fail(const std::string& problem) { return command_line_error("vavurava-rive", problem, usage); }
 } // namespace
 
-int parse_show_options(int argc, char** argv, DisplayRequest* display) {
+int parse_show_options(int argc, char** argv, DisplayRequest* display, std::string* data_folder) {
     optind = 0;  // also from the start when called again
     opterr = 0;
     for (int c; (c = getopt_long(argc, argv, ":", options, nullptr)) != -1;) {
@@ -54,6 +57,10 @@ int parse_show_options(int argc, char** argv, DisplayRequest* display) {
             if (!problem.empty()) return fail(problem);
             break;
         }
+        case 'd':
+            if (!*optarg) return fail("--data: needs a folder");
+            *data_folder = optarg;
+            break;
         case 'h':
             std::fputs(help, stdout);
             return 0;
