@@ -547,8 +547,11 @@ TEST(Images, AnUnknownNameIsRefusedWithTheFileName) {
 // Round, so the corners show the desktop through; the logo's blue ring and
 // lettering inside at every size.
 TEST(Icons, EachSizeIsTheLogoOnATransparentDisc) {
-    for (int size : icon_sizes) {
-        const std::vector<uint8_t> png = make_icon(size);
+    const std::vector<std::vector<uint8_t>> icons = make_icons();
+    ASSERT_EQ(icons.size(), std::size(icon_sizes));
+    for (size_t k = 0; k < icons.size(); ++k) {
+        const int size = icon_sizes[k];
+        const std::vector<uint8_t>& png = icons[k];
         png_image image = {};
         image.version = PNG_IMAGE_VERSION;
         ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size())) << size;

@@ -69,10 +69,10 @@ struct NamedFile { std::string name; std::vector<uint8_t> bytes; };
 std::vector<std::string> image_names();
 std::vector<uint8_t> make_image(const std::string& name);
 
-// The programs' icon: the logo, round on a transparent square, size x size
-// pixels, as PNG bytes.
+// The programs' icon at each of icon_sizes, in that order: the logo, round on
+// a transparent square, as PNG bytes.
 constexpr int icon_sizes[] = {16, 32, 48, 64, 128, 256, 512};
-std::vector<uint8_t> make_icon(int size);
+std::vector<std::vector<uint8_t>> make_icons();
 
 // Music: the interleaved stereo PCM of the whole track and its Ogg Vorbis file.
 constexpr int music_rate = 44100;

@@ -4,6 +4,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -32,10 +33,8 @@ std::vector<uint8_t> scale_to_rgba(const DecodedJpeg& logo, int size) {
     sws_freeContext(scaler);
     return rgba;
 }
-}  // namespace
 
-std::vector<uint8_t> make_icon(int size) {
-    const DecodedJpeg logo = decode_jpeg(make_image("LogoQorv.jpg"));
+std::vector<uint8_t> icon_png(const DecodedJpeg& logo, int size) {
     std::vector<uint8_t> rgba = scale_to_rgba(logo, size);
     // Coverage of each pixel by the disc, a one-pixel ramp at its edge.
     const double centre = size / 2.0, radius = disc_radius * size;
@@ -58,6 +57,14 @@ std::vector<uint8_t> make_icon(int size) {
         throw std::runtime_error(std::string("databuilder: icons: ") + image.message);
     png.resize(bytes);
     return png;
+}
+}  // namespace
+
+std::vector<std::vector<uint8_t>> make_icons() {
+    const DecodedJpeg logo = decode_jpeg(make_image("LogoQorv.jpg"));
+    std::vector<std::vector<uint8_t>> icons;
+    for (int size : icon_sizes) icons.push_back(icon_png(logo, size));
+    return icons;
 }
 
 }  // namespace databuild

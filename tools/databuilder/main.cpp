@@ -39,12 +39,13 @@ static void write_file(const std::string& path, const std::vector<uint8_t>& b) {
 static void write_icons(const std::string& folder, const std::string& name) {
     make_dir(folder);
     make_dir(folder + "/hicolor");
-    for (int size : icon_sizes) {
-        const std::string side = std::to_string(size);
+    const std::vector<std::vector<uint8_t>> icons = make_icons();
+    for (size_t k = 0; k < icons.size(); ++k) {
+        const std::string side = std::to_string(icon_sizes[k]);
         const std::string apps = folder + "/hicolor/" + side + "x" + side + "/apps";
         make_dir(folder + "/hicolor/" + side + "x" + side);
         make_dir(apps);
-        write_file(apps + "/" + name + ".png", make_icon(size));
+        write_file(apps + "/" + name + ".png", icons[k]);
     }
     std::printf("databuilder: %s/hicolor/*/apps/%s.png (%zu sizes)\n", folder.c_str(), name.c_str(),
                 std::size(icon_sizes));
