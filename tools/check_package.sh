@@ -53,7 +53,8 @@ as_user "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy vavurava-capture --fram
     fail "vavurava-capture --frame 5000 from $away"
 (cd "$build" && ./vavurava-capture --frame 5000 -o "$away/built.png") || fail "the build tree's own frame"
 cmp -s "$away/frame.png" "$away/built.png" || fail "the installed show's frame at 5 s differs from the build tree's"
-step "as a user in $away: --version, and the installed show's frame at 5 s is the build tree's"
+diff -rq -x .stamp "$build/dats/" /usr/share/vavurava-rive/dats/ || fail "the installed dats/ differs from the build's"
+step "as a user in $away: --version, and the installed show's frame at 5 s is the build tree's; dats/ whole"
 status=0
 as_user "vavurava-rive --data ." >/dev/null 2>&1 || status=$?
 [ "$status" -eq 1 ] || fail "vavurava-rive --data $away (no dats/ there) exited with $status, not 1"
