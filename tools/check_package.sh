@@ -21,7 +21,7 @@ debs=("$build"/vavurava-rive_*.deb)
 deb=${debs[0]}
 step "made $(basename "$deb") ($(du -k "$deb" | cut -f1) KiB)"
 
-lintian --fail-on error --no-tag-display-limit "$deb" || fail "lintian reports errors"
+lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian reports errors"
 step "lintian: no errors"
 
 # Everything of ours on the system, outside the checkout and scratch folders.
