@@ -1,4 +1,4 @@
-// --window[=WxH], --size WxH, --display N, --help and --version, GNU style.
+// --window[=WxH], --size WxH, --display N, --data DIR, --help and --version, GNU style.
 #include "runtime/show_options.h"
 
 #include <getopt.h>
@@ -10,12 +10,12 @@
 
 namespace {
 const char usage[] =
-    "usage: vavurava-rive [--window[=WxH]] [--size WxH] [--display N]\n"
+    "usage: vavurava-rive [--window[=WxH]] [--size WxH] [--display N] [--data DIR]\n"
     "Try 'vavurava-rive --help' for more.\n";
 
 const char help[] =
     "usage: vavurava-rive [OPTION]...\n"
-    "Plays the show, in step with its music, from the folder that holds dats/.\n"
+    "Plays the show in step with its music.\n"
     "Any key ends it (a key with Alt held does not).\n"
     "\n"
     "  --window[=WxH]  play in a resizable window (800x600 unless given) instead of\n"
@@ -24,6 +24,8 @@ const char help[] =
     "                  the screen's own resolution, or 800x600 on a software renderer\n"
     "  --display N     play on display N, counted from 0 (default 0, the first\n"
     "                  display, which desktops make the primary one)\n"
+    "  --data DIR      read the show's files from DIR/dats/; by default from dats/\n"
+    "                  in the working folder, else from the installed data\n"
     "  --help          show this help and exit\n"
     "  --version       show the version and exit\n"
     "\n"
@@ -34,6 +36,7 @@ const option options[] = {
     {"window", optional_argument, nullptr, 'w'},
     {"size", required_argument, nullptr, 's'},
     {"display", required_argument, nullptr, 'd'},
+    {"data", required_argument, nullptr, 'D'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'v'},
     {nullptr, 0, nullptr, 0},
@@ -42,7 +45,7 @@ const option options[] = {
 int fail(const std::string& problem) { return command_line_error("vavurava-rive", problem, usage); }
 } // namespace
 
-int parse_show_options(int argc, char** argv, DisplayRequest* display) {
+int parse_show_options(int argc, char** argv, DisplayRequest* display, std::string* data_folder) {
     optind = 0;  // also from the start when called again
     opterr = 0;
     for (int c; (c = getopt_long(argc, argv, ":", options, nullptr)) != -1;) {
@@ -70,6 +73,10 @@ int parse_show_options(int argc, char** argv, DisplayRequest* display) {
                             (count == 1 ? std::string("the only one is 0") : "they are 0 to " + std::to_string(count - 1)));
             break;
         }
+        case 'D':
+            if (!*optarg) return fail("--data: needs a folder");
+            *data_folder = optarg;
+            break;
         case 'h':
             std::fputs(help, stdout);
             return 0;

@@ -15,6 +15,7 @@
 #include "geometry/sprites.h"
 #include "platform/platform.h"
 #include "runtime/clock.h"
+#include "runtime/data_folder.h"
 #include "runtime/demo.h"
 #include "runtime/images.h"
 #include "runtime/ranrot.h"
@@ -37,7 +38,7 @@ void wait_for_music() {
         if (std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() >
             music_wait_limit_ms) {
             std::fprintf(stderr, "audio: %s: not ready after %.0f s; the show starts without music\n",
-                         music_path, music_wait_limit_ms / 1000);
+                         data_path(music_path).c_str(), music_wait_limit_ms / 1000);
             return;
         }
     }

@@ -5,8 +5,8 @@
 #include "ogm_mux.h"
 
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 #include <ogg/ogg.h>
+#include <png.h>
 
 #include <cmath>
 #include <cstdio>
@@ -448,26 +448,7 @@ TEST(Music, EncodingTheSameSamplesTwiceGivesTheSameBytes) {
 // ---- Images ----------------------------------------------------------------
 
 namespace {
-struct Decoded { int w = 0, h = 0, comps = 0; std::vector<uint8_t> rgb; };
-Decoded decode_jpeg(const std::vector<uint8_t>& b) {
-    Decoded d;
-    jpeg_decompress_struct c;
-    jpeg_error_mgr e;
-    c.err = jpeg_std_error(&e);
-    jpeg_create_decompress(&c);
-    jpeg_mem_src(&c, const_cast<unsigned char*>(b.data()), (unsigned long)b.size());
-    jpeg_read_header(&c, TRUE);
-    jpeg_start_decompress(&c);
-    d.w = c.output_width; d.h = c.output_height; d.comps = c.output_components;
-    d.rgb.resize((size_t)d.w * d.h * d.comps);
-    while (c.output_scanline < c.output_height) {
-        JSAMPROW row = &d.rgb[(size_t)c.output_scanline * d.w * d.comps];
-        jpeg_read_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_decompress(&c);
-    jpeg_destroy_decompress(&c);
-    return d;
-}
+using Decoded = DecodedJpeg;
 double mean(const Decoded& d) {
     double s = 0;
     for (uint8_t v : d.rgb) s += v;
@@ -560,6 +541,35 @@ TEST(Images, AnUnknownNameIsRefusedWithTheFileName) {
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
         EXPECT_NE(std::string(e.what()).find("dats/nosuch.jpg"), std::string::npos);
+    }
+}
+
+// Round, so the corners show the desktop through; the logo's blue ring and
+// lettering inside at every size.
+TEST(Icons, EachSizeIsTheLogoOnATransparentDisc) {
+    const std::vector<std::vector<uint8_t>> icons = make_icons();
+    ASSERT_EQ(icons.size(), std::size(icon_sizes));
+    for (size_t k = 0; k < icons.size(); ++k) {
+        const int size = icon_sizes[k];
+        const std::vector<uint8_t>& png = icons[k];
+        png_image image = {};
+        image.version = PNG_IMAGE_VERSION;
+        ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size())) << size;
+        EXPECT_EQ(image.width, (unsigned)size);
+        EXPECT_EQ(image.height, (unsigned)size);
+        EXPECT_NE(image.format & PNG_FORMAT_FLAG_ALPHA, 0u) << size;
+        image.format = PNG_FORMAT_RGBA;
+        std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
+        ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) << size;
+        auto at = [&](int x, int y) { return &rgba[((size_t)y * size + x) * 4]; };
+        EXPECT_EQ(at(0, 0)[3], 0) << size;
+        EXPECT_EQ(at(size - 1, size - 1)[3], 0) << size;
+        EXPECT_EQ(at(size / 2, size / 2)[3], 255) << size;
+        double red = 0, blue = 0;
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x) red += at(x, y)[0], blue += at(x, y)[2];
+        EXPECT_GT(blue / (size * size), 40) << size;
+        EXPECT_GT(blue, 1.5 * red) << size;
     }
 }
 

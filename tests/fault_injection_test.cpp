@@ -1,7 +1,7 @@
 // Fault injection end to end: the real show, run by the capture tool from a
 // scratch folder whose dats/ has one file missing, truncated or corrupted,
 // must reach the finale, exit 0 and name the bad file exactly once on
-// standard error. Also no dats/ at all, no audio device and no display.
+// standard error. Also an empty dats/, no audio device and no display.
 // The sample runs always; VAVURAVA_LONG_TESTS=1 runs every file with every
 // damage.
 #include <gtest/gtest.h>
@@ -29,13 +29,13 @@ bool long_tests() {
 }
 
 struct Case {
-    std::string file; // in dats/; empty: no dats/ at all
+    std::string file; // in dats/; empty: every file missing
     Damage damage = Damage::missing;
     std::string environment = "SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy";
     std::string folder;
     ShowRun run;
     std::string label() const {
-        return file.empty() ? std::string("no dats/") : file + " " + damage_name(damage);
+        return file.empty() ? std::string("empty dats/") : file + " " + damage_name(damage);
     }
 };
 
@@ -134,7 +134,7 @@ TEST(FaultInjection, EveryFileWithEveryDamage) {
     for (const Case& c : cases) expect_damage_reported(files, c);
 }
 
-TEST(FaultInjection, NoDatsFolderStillReachesTheFinaleNamingEveryFileOnce) {
+TEST(FaultInjection, EmptyDatsFolderStillReachesTheFinaleNamingEveryFileOnce) {
     if (!have_dats()) GTEST_SKIP() << "dats/ has not been generated in this build directory";
     std::vector<Case> cases(1);
     run_cases(cases);

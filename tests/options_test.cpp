@@ -13,6 +13,7 @@ namespace {
 struct Parsed {
     int status;
     DisplayRequest display;
+    std::string data_folder;
     std::string first_error_line;
 };
 
@@ -23,7 +24,7 @@ Parsed parse(std::vector<std::string> words) {
     argv.push_back(nullptr);
     Parsed p;
     testing::internal::CaptureStderr();
-    p.status = parse_show_options(static_cast<int>(words.size()), argv.data(), &p.display);
+    p.status = parse_show_options(static_cast<int>(words.size()), argv.data(), &p.display, &p.data_folder);
     const std::string err = testing::internal::GetCapturedStderr();
     p.first_error_line = err.substr(0, err.find('\n'));
     return p;
@@ -49,11 +50,12 @@ TEST(ShowOptions, GoodFormsSetTheDisplay) {
     EXPECT_EQ(p.display.render_width, 1440);
     EXPECT_EQ(p.display.render_height, 1080);
 
-    p = parse({"--display", "0", "--size=1600x1200"});
+    p = parse({"--display", "0", "--size=1600x1200", "--data", "/opt/show"});
     EXPECT_EQ(p.display.display, 0);
     EXPECT_EQ(p.status, -1);
     EXPECT_TRUE(p.display.fullscreen);
     EXPECT_EQ(p.display.render_width, 1600);
+    EXPECT_EQ(p.data_folder, "/opt/show");
 
     testing::internal::CaptureStdout();
     EXPECT_EQ(parse({"--help"}).status, 0);
@@ -78,6 +80,8 @@ TEST(ShowOptions, EveryBadFormIsNamedWithStatusTwo) {
         {{"--display", "0x1"}, "--display: '0x1' is not"},
         {{"--window", "1024x768"}, "1024x768"},
         {{"--help=yes"}, "--help"},
+        {{"--data"}, "--data"},
+        {{"--data="}, "--data"},
     };
     for (const auto& [words, named] : cases) {
         const Parsed p = parse(words);

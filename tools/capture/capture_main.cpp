@@ -12,6 +12,7 @@
 #include "capture_run.h"
 #include "output_format.h"
 #include "runtime/command_line.h"
+#include "runtime/data_folder.h"
 
 namespace {
 const char usage[] =
@@ -22,13 +23,13 @@ const char usage[] =
     "       vavurava-capture --timeline [--fps N]\n"
     "       vavurava-capture --sheet -o FILE.png|.jpg [--size WxH] [--ssaa N]\n"
     "       vavurava-capture --bench [--chart FILE.png|.jpg] [--size WxH]\n"
+    "Every mode also takes --data DIR.\n"
     "Try 'vavurava-capture --help' for more.\n";
 
 const char help[] =
     "usage: vavurava-capture MODE [OPTION]...\n"
     "Runs the show offscreen on a virtual clock of exactly one frame step per frame and\n"
     "writes what it shows; the same arguments give the same output on every run.\n"
-    "Run it from the folder that holds dats/.\n"
     "\n"
     "Modes:\n"
     "  -o, --output FILE      record a video with the show's sound; the name picks the format:\n"
@@ -58,6 +59,9 @@ const char help[] =
     "  --crf N       video quality, lower is better: H.264 0-51 (default 17), VP9 0-63\n"
     "                (default 27)\n"
     "  --lossless    .mkv only: FFV1 in RGB, every frame exactly as rendered\n"
+    "  --data DIR    read the show's files from DIR/dats/ (default: dats/ in the working\n"
+    "                folder, else the installed data); output paths stay relative to the\n"
+    "                working folder\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "\n"
@@ -66,7 +70,8 @@ const char help[] =
     "recorded (status 130 or 143).\n";
 
 enum Option {
-    frame = 256, frames, fps, from, to, size, ssaa, crf, lossless, timeline, sheet, bench, chart, help_option, version
+    frame = 256, frames, fps, from, to, size, ssaa, crf, lossless, timeline, sheet, bench, chart, data, help_option,
+    version
 };
 
 const option options[] = {
@@ -84,6 +89,7 @@ const option options[] = {
     {"sheet", no_argument, nullptr, sheet},
     {"bench", no_argument, nullptr, bench},
     {"chart", required_argument, nullptr, chart},
+    {"data", required_argument, nullptr, data},
     {"help", no_argument, nullptr, help_option},
     {"version", no_argument, nullptr, version},
     {nullptr, 0, nullptr, 0},
@@ -152,7 +158,7 @@ int main(int argc, char** argv) {
     CaptureSettings settings;
     double frame_ms = -1;
     std::vector<double> times;
-    std::string chart_path;
+    std::string chart_path, data_folder;
     int mode = 0, modes = 0;
     opterr = 0;
     for (int c; (c = getopt_long(argc, argv, ":o:", options, nullptr)) != -1;) {
@@ -205,6 +211,10 @@ int main(int argc, char** argv) {
         case chart:
             chart_path = optarg;
             break;
+        case data:
+            if (!*optarg) return fail("--data: needs a folder");
+            data_folder = optarg;
+            break;
         case help_option:
             std::fputs(help, stdout);
             return 0;
@@ -230,6 +240,7 @@ int main(int argc, char** argv) {
     if (!chart_path.empty() && mode != bench) return fail("--chart: only with --bench");
     if (mode != 0 && (settings.from_ms > 0 || settings.to_ms >= 0))
         return fail(std::string(settings.from_ms > 0 ? "--from" : "--to") + ": only for a recording (-o FILE)");
+    if (!find_data_folder("vavurava-capture", data_folder)) return 1;
     // Everything that can be known before rendering is checked here.
     std::string problem;
     OutputFormat format;
