@@ -17,18 +17,20 @@ namespace {
 using music::Event;
 using music::Voice;
 
-// A mix channel: the voices it carries, its level, its sends and how deep
-// it dips under each kick.
+// A mix channel: the voices it carries, its level, its sends, how deep it
+// dips under each kick and whether it falls silent just before each hit.
 struct Group {
     std::vector<Voice> voices;
     float gain, reverb, echo, duck;
+    bool breath = true;
 };
 
 const Group groups[] = {
     {{Voice::kick}, 0.95f, 0.03f, 0.0f, 0.0f},
     {{Voice::snare, Voice::clap, Voice::tom}, 0.62f, 0.22f, 0.0f, 0.0f},
     {{Voice::hat, Voice::open_hat, Voice::ride, Voice::crash}, 0.5f, 0.08f, 0.0f, 0.0f},
-    {{Voice::impact, Voice::riser}, 0.55f, 0.3f, 0.0f, 0.0f},
+    {{Voice::impact}, 0.8f, 0.3f, 0.0f, 0.0f, false},
+    {{Voice::riser}, 0.4f, 0.3f, 0.0f, 0.0f},
     {{Voice::bass}, 0.5f, 0.0f, 0.0f, 0.6f},
     {{Voice::pad}, 0.42f, 0.45f, 0.0f, 0.55f},
     {{Voice::stab}, 0.5f, 0.3f, 0.2f, 0.3f},
@@ -50,7 +52,8 @@ void play(synth::Bus& bus, const Event& e) {
     case Voice::tom: synth::tom(bus, n.t, n.vel, n.midi, n.pan); break;
     case Voice::impact:
         synth::impact(bus, n.t, n.vel, e.seed);
-        synth::reverse_cymbal(bus, n.t, 0.6, n.vel * 0.5f, e.seed + 1);
+        synth::clap(bus, n.t, n.vel, e.seed + 1);
+        synth::reverse_cymbal(bus, n.t, 0.6, n.vel * 0.5f, e.seed + 2);
         break;
     case Voice::riser: synth::riser(bus, n.t, n.t + n.len, n.vel, e.seed); break;
     case Voice::bass: synth::bass(bus, n); break;
@@ -76,12 +79,27 @@ std::vector<float> kick_pump(const std::vector<Event>& events, size_t n) {
     }
     return pump;
 }
+
+// The breath before each hit: the music falls by 17 dB over the last 150 ms
+// and comes back with the hit, so the cut lands in a moment of silence.
+std::vector<float> breaths(const std::vector<Event>& events, size_t n) {
+    std::vector<float> gain(n, 1.0f);
+    for (const Event& e : events) {
+        if (e.voice != Voice::impact) continue;
+        size_t cut = synth::sample_at(e.note.t), span = synth::sample_at(0.15);
+        for (size_t i = cut > span ? cut - span : 0; i < cut && i < n; ++i) {
+            double u = std::min(1.0, (double)(i + span - cut) / synth::sample_at(0.1));
+            gain[i] = std::min(gain[i], (float)(1 - 0.86 * u * u));
+        }
+    }
+    return gain;
+}
 }  // namespace
 
 std::vector<float> synthesise_music() {
     const size_t n = synth::sample_at(music_seconds);
     const std::vector<Event> events = music::arrange(music::score());
-    const std::vector<float> pump = kick_pump(events, n);
+    const std::vector<float> pump = kick_pump(events, n), breath = breaths(events, n);
     synth::Bus mix(n), reverb_send(n), echo_send(n), bus(n);
     for (const Group& g : groups) {
         std::fill(bus.l.begin(), bus.l.end(), 0.0f);
@@ -89,7 +107,7 @@ std::vector<float> synthesise_music() {
         for (const Event& e : events)
             if (std::find(g.voices.begin(), g.voices.end(), e.voice) != g.voices.end()) play(bus, e);
         for (size_t i = 0; i < n; ++i) {
-            float k = g.gain * (1 - g.duck * pump[i]);
+            float k = g.gain * (1 - g.duck * pump[i]) * (g.breath ? breath[i] : 1.0f);
             bus.l[i] *= k;
             bus.r[i] *= k;
         }
@@ -109,7 +127,7 @@ std::vector<float> synthesise_music() {
         mix.l[i] = (float)hl.high;
         mix.r[i] = (float)hr.high;
     }
-    synth::master(mix, -14.0, -1.6);
+    synth::master(mix, -14.0, -2.0);
     // The last seconds fade the hall's tail to silence.
     const double fade = 1.5, fade0 = music_seconds - fade;
     std::vector<float> out(2 * n);

@@ -15,15 +15,18 @@ namespace analysis {
 namespace {
 constexpr int fft_size = 4096, hop = 2048, bands = 24;
 
-// Power spectra of the mid signal, one per hop, Hann-windowed.
-struct Spectrogram {
-    std::vector<std::vector<float>> frames;  // fft_size / 2 + 1 bins each
-    double frame_seconds = 0;
-};
+double frame_energy(const Track& t, size_t a, size_t b) {
+    double e = 0;
+    b = std::min(b, t.l.size());
+    for (size_t i = a; i < b; ++i) e += 0.5 * ((double)t.l[i] * t.l[i] + (double)t.r[i] * t.r[i]);
+    return b > a ? e / (double)(b - a) : 0;
+}
+}  // namespace
 
 Spectrogram spectrogram(const Track& t, bool mid_only) {
     Spectrogram s;
     s.frame_seconds = (double)hop / t.rate;
+    s.bin_hz = (double)t.rate / fft_size;
     float* in = fftwf_alloc_real(fft_size);
     fftwf_complex* out = fftwf_alloc_complex(fft_size / 2 + 1);
     fftwf_plan plan = fftwf_plan_dft_r2c_1d(fft_size, in, out, FFTW_ESTIMATE);
@@ -46,14 +49,6 @@ Spectrogram spectrogram(const Track& t, bool mid_only) {
     fftwf_free(out);
     return s;
 }
-
-double frame_energy(const Track& t, size_t a, size_t b) {
-    double e = 0;
-    b = std::min(b, t.l.size());
-    for (size_t i = a; i < b; ++i) e += 0.5 * ((double)t.l[i] * t.l[i] + (double)t.r[i] * t.r[i]);
-    return b > a ? e / (double)(b - a) : 0;
-}
-}  // namespace
 
 Track decode_ogg(const std::string& path) {
     OggVorbis_File vf;

@@ -18,6 +18,15 @@ struct Track {
 // sides. Throws std::runtime_error naming the file on failure.
 Track decode_ogg(const std::string& path);
 
+// Power spectra (both sides summed, or the mid alone) of Hann-windowed
+// 4096-sample frames every 2048 samples: fft_size / 2 + 1 bins each.
+struct Spectrogram {
+    std::vector<std::vector<float>> frames;
+    double frame_seconds = 0;
+    double bin_hz = 0;
+};
+Spectrogram spectrogram(const Track& t, bool mid_only);
+
 // Share of the track's power between lo and hi Hz, in dB of the total.
 double band_share_db(const Track& t, double lo, double hi);
 // Power of the side (L - R) over that of the mid (L + R).

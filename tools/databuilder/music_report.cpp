@@ -2,26 +2,34 @@
 // loudness and true peak, the share of its power where the ear is most
 // sensitive, its stereo width, how hard it hits at each section of the score,
 // and whether any two 16-s stretches of the finale are alike.
-// --sections prints each section's start and name (for the spectrogram's marks).
+// --picture OUT.png also draws its spectrogram with the sections marked.
 #include <cstdio>
 #include <cstring>
 #include <exception>
 
 #include "arrange.h"
 #include "music_analysis.h"
+#include "music_picture.h"
 
 int main(int argc, char** argv) {
     const auto& sections = music::score();
-    if (argc == 2 && std::strcmp(argv[1], "--sections") == 0) {
-        for (const auto& s : sections) std::printf("%.3f %s\n", s.start, s.name);
-        return 0;
-    }
-    if (argc != 2 || argv[1][0] == '-') {
-        std::fprintf(stderr, "usage: vavurava-music-report FILE.ogg\n       vavurava-music-report --sections\n");
+    const bool picture = argc == 4 && std::strcmp(argv[2], "--picture") == 0;
+    if ((argc != 2 && !picture) || argv[1][0] == '-') {
+        std::fprintf(stderr, "usage: vavurava-music-report FILE.ogg [--picture OUT.png]\n");
         return 2;
     }
     try {
         analysis::Track t = analysis::decode_ogg(argv[1]);
+        if (picture) {
+            std::vector<analysis::Mark> marks;
+            for (const auto& s : sections) {
+                char label[64];
+                std::snprintf(label, sizeof label, "%s %.1f s", s.name, s.start);
+                marks.push_back({s.start, label});
+            }
+            analysis::write_music_picture(t, marks, argv[3]);
+            std::printf("wrote %s\n", argv[3]);
+        }
         analysis::Loudness all = analysis::loudness(t);
         std::printf("%s: %.1f s\n", argv[1], t.seconds());
         std::printf("loudness %.1f LUFS, true peak %.2f dBTP, sample peak %.4f\n", all.integrated_lufs,

@@ -60,6 +60,10 @@ const char* arp_sparse = "0..2..1..3..2.1.";
 const char* theme_a =
     "e5:3 a5:3 e5:2 g5:3 e5:3 d5:2 | c5:3 f5:3 c5:2 e5:4 d5:4 | e5:3 g5:3 c6:2 b5:3 g5:3 e5:2 | d5:3 e5:3 g5:2 e5:8 |"
     "e5:3 a5:3 b5:2 c6:3 b5:3 a5:2 | a5:3 f5:3 c5:2 f5:4 a5:4 | g5:3 e5:3 c5:2 g5:3 a5:3 g5:2 | b5:4 a5:2 g5:2 d5:8";
+// The theme at its height: the same chords, running eighths up to the top.
+const char* theme_high =
+    "a5:2 c6:2 e6:2 c6:2 b5:2 a5:2 e5:4 | f5:2 a5:2 c6:2 a5:2 e6:4 d6:4 | e6:2 d6:2 c6:2 g5:2 e5:2 g5:2 c6:4 |"
+    "b5:4 d6:4 g6:4 d6:4 | e6:6 d6:2 c6:4 b5:4 | a5:6 c6:2 f6:4 e6:4 | e6:4 g6:4 e6:4 c6:4 | d6:6 b5:2 g5:4 b5:4";
 // A second, singing melody over C G Am F.
 const char* theme_b =
     "g5:6 e5:2 ~d5:4 c5:4 | d5:6 b4:2 ~d5:4 g5:4 | e5:6 c5:2 ~b4:4 a4:4 | a4:4 c5:4 f5:4 e5:4 |"
@@ -217,19 +221,20 @@ std::vector<Section> make_score() {
         L(V::snare, roll_2bars, 6, 8, 0.3f, 1.0f),
         L(V::riser, "", 6, 8, 1.0f),
     }});
-    // Climax: the theme a tone higher in B minor, doubled a third below,
-    // rolling bass, ride and sixteenth hats, the arpeggio in fives.
+    // Climax: the theme at its height, a tone higher in B minor, doubled a
+    // third below; rolling bass, eighth hats against an offbeat ride, the
+    // arpeggio in fives.
     s.push_back({"finale: climax", 155.017, 32, 2, "Am F C G", true, {
-        L(V::kick, four),
+        L(V::kick, "x...x...x...x.x."),
         L(V::clap, backbeat),
-        L(V::snare, backbeat, 0, 1000, 0.6f),
-        L(V::hat, hat_16),
-        L(V::ride, four, 0, 1000, 0.6f),
+        L(V::snare, "....x.......x.oo", 0, 1000, 0.6f),
+        L(V::hat, "x.x.x.x.x.x.x.x.", 0, 1000, 0.9f),
+        L(V::ride, hat_off, 0, 1000, 0.8f),
         L(V::crash, on_one, 4, 5, 0.8f),
         L(V::bass, bass_roll),
         sweep(L(V::pad, "", 0, 1000, 0.7f), 1.2f, 1.2f),
-        L(V::lead, theme_a),
-        harmony(L(V::lead, theme_a, 0, 1000, 0.55f), -2),
+        L(V::lead, theme_high),
+        harmony(L(V::lead, theme_high, 0, 1000, 0.55f), -2),
         L(V::arp, arp_five, 0, 1000, 0.6f),
         L(V::tom, toms_end, 7, 8),
     }});
