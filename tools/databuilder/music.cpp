@@ -29,7 +29,7 @@ const Group groups[] = {
     {{Voice::kick}, 0.95f, 0.03f, 0.0f, 0.0f},
     {{Voice::snare, Voice::clap, Voice::tom}, 0.62f, 0.22f, 0.0f, 0.0f},
     {{Voice::hat, Voice::open_hat, Voice::ride, Voice::crash}, 0.5f, 0.08f, 0.0f, 0.0f},
-    {{Voice::impact}, 0.8f, 0.3f, 0.0f, 0.0f, false},
+    {{Voice::impact}, 1.0f, 0.3f, 0.0f, 0.0f, false},
     {{Voice::riser}, 0.4f, 0.3f, 0.0f, 0.0f},
     {{Voice::bass}, 0.5f, 0.0f, 0.0f, 0.6f},
     {{Voice::pad}, 0.42f, 0.45f, 0.0f, 0.55f},

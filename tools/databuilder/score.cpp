@@ -95,15 +95,16 @@ std::vector<Section> make_score() {
     // Part 2, the first clip: the beat comes in; claps and the arpeggio join
     // halfway; a snare fill into the title card.
     s.push_back({"clip 1", 7.017, 32, 0, "Am F C G", true, {
-        L(V::kick, four),
+        L(V::kick, four, 0, 7),
+        L(V::kick, "x.......x.......", 7, 8),
         L(V::hat, hat_off, 0, 4, 0.8f),
         L(V::hat, hat_16, 4, 1000, 0.8f),
         L(V::clap, backbeat, 4, 7),
         L(V::bass, bass_off),
         L(V::pad, "", 0, 1000, 0.55f),
         sweep(L(V::arp, arp_up, 4, 1000, 0.8f), 0.5f, 1.0f),
-        L(V::snare, fill_end, 7, 8, 0.5f, 1.0f),
-        L(V::riser, "", 6, 1000, 0.7f),
+        L(V::snare, fill_end, 7, 8, 0.4f, 0.7f),
+        L(V::riser, "", 6, 1000, 0.5f),
     }});
     // Part 10, the title card: the drums stop; the hook on a bell over a swell.
     s.push_back({"title card", 23.000, 6, 0, "F G:2", true, {
@@ -113,21 +114,21 @@ std::vector<Section> make_score() {
         L(V::riser, "", 0, 1000, 0.7f),
     }});
     // Part 3, the room: the theme on the lead; the camera sinks at bar 4 and
-    // the arpeggio and open hats join; bars 8-9 build to the white flash.
+    // the arpeggio and open hats join; bars 8-9 build to the white flash, the
+    // kick dropping out for the last bar.
     s.push_back({"room", 26.017, 40, 0, "Am F C G Am F C G Dm E", true, {
         L(V::kick, four, 0, 9),
-        L(V::kick, "x...x...x.x.x.x.", 9, 10),
         L(V::clap, backbeat, 0, 8),
         L(V::hat, hat_16, 0, 10),
         L(V::open_hat, hat_off, 4, 8, 0.7f),
         L(V::bass, bass_off, 0, 8),
-        L(V::bass, bass_eighths, 8, 10),
+        L(V::bass, bass_eighths, 8, 9),
         sweep(L(V::pad, "", 0, 1000, 0.7f), 0.8f, 1.2f),
         L(V::lead, theme_a, 0, 8),
         L(V::arp, arp_wave, 4, 10, 0.7f),
-        L(V::snare, roll_2bars, 8, 10, 0.3f, 1.0f),
-        L(V::riser, "", 8, 10, 0.9f),
-        L(V::tom, toms_end, 9, 10),
+        L(V::snare, roll_2bars, 8, 10, 0.3f, 0.7f),
+        L(V::riser, "", 8, 10, 0.6f),
+        L(V::tom, toms_end, 9, 10, 0.7f),
     }});
     // Part 4, the second clip: half time and darker, F G Em Am; calls on the bell.
     s.push_back({"clip 2", 46.033, 32, 0, "F G Em Am", true, {
@@ -156,16 +157,18 @@ std::vector<Section> make_score() {
         L(V::tom, toms_bar, 6, 7),
         L(V::riser, "", 5, 7, 0.6f),
     }});
-    // Part 7, the third clip: a broken beat in C major, the second melody.
+    // Part 7, the third clip: a broken beat in C major, the second melody;
+    // the beat stops for a last bar of fill.
     s.push_back({"clip 3", 76.017, 32, 0, "C G Am F", true, {
-        L(V::kick, broken),
-        L(V::snare, snare_broken),
+        L(V::kick, broken, 0, 7),
+        L(V::snare, snare_broken, 0, 7),
         L(V::hat, "x.x.x.x.x.x.x.X.", 0, 1000, 0.8f),
         L(V::open_hat, "..............x.", 0, 1000, 0.6f),
-        L(V::bass, bass_broken),
+        L(V::bass, bass_broken, 0, 7),
+        L(V::bass, bass_hold, 7, 8, 0.6f),
         sweep(L(V::pad, "", 0, 1000, 0.6f), 0.7f, 1.0f),
         sweep(L(V::lead, theme_b, 0, 1000, 0.8f), 0.6f, 0.8f),
-        L(V::snare, fill_end, 7, 8, 0.4f, 0.9f),
+        L(V::snare, fill_end, 7, 8, 0.4f, 0.6f),
     }});
     // Part 9, the title over the clip: a breakdown with the theme on the
     // bell, then the kick returns under a roll and a riser; a breath of two
@@ -178,8 +181,8 @@ std::vector<Section> make_score() {
         L(V::bass, bass_eighths, 4, 7, 0.6f, 1.0f),
         L(V::hat, hat_off, 2, 7, 0.5f),
         L(V::kick, four, 4, 7, 0.7f, 1.0f),
-        L(V::snare, roll_2bars, 5, 7, 0.3f, 1.0f),
-        L(V::riser, "", 4, 1000, 1.0f),
+        L(V::snare, roll_2bars, 5, 7, 0.3f, 0.7f),
+        L(V::riser, "", 4, 1000, 0.7f),
         L(V::tom, "1.2.3344", 7, 8),
     }});
     // The finale: six sections over the rising greetings.
@@ -266,9 +269,9 @@ std::vector<Section> make_score() {
         L(V::riser, "", 3, 4, 0.5f),
     }});
     // The last chord, struck once and left to ring as the greetings leave.
-    s.push_back({"finale: ending", 195.017, 8, 2, "Am:8", true, {
+    s.push_back({"finale: ending", 195.017, 8, 2, "Am", true, {
         L(V::stab, "x-------........", 0, 1000, 1.2f),
-        L(V::pad, "", 0, 1000, 1.0f),
+        L(V::pad, "", 0, 1, 1.0f),
         L(V::bass, "r-------........", 0, 1000, 0.9f),
         L(V::bell, last_bell, 0, 1000, 0.9f),
     }});

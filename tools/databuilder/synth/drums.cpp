@@ -172,7 +172,7 @@ void impact(Bus& bus, double t, float vel, unsigned seed) {
         double boom = std::sin(phase) * boom_env.next() * std::fmin(1.0, s * 800);
         lp.run(noise.next());
         double thud = lp.low * thud_env.next() * 1.5;
-        bus.add(i0 + i, (float)(std::tanh(boom * 1.2 + thud) * vel), Pan(0));
+        bus.add(i0 + i, (float)(std::tanh(3 * (boom + thud)) * 0.8 * vel), Pan(0));
     }
 }
 

@@ -21,14 +21,14 @@ double pitch_hz(const Note& n, double s, double vibrato_depth) {
 void bass(Bus& bus, const Note& n) {
     size_t i0 = sample_at(n.t);
     int count = (int)((n.len + 0.05) * rate);
-    Osc saw, sub;
+    Osc saw, square;
     Svf f;
     double hz = note_hz(n.midi);
     ControlRamp env;
     for (int i = 0; i < count; ++i) {
         double s = (double)i / rate;
         if (i % control_every == 0) f.set((140 + 1300 * n.bright * std::exp(-s / 0.09)) * (hz / 55) * 0.7 + 90, 0.35);
-        double v = saw.saw(hz / rate) * 0.7 + sub.pulse(hz * 0.5 / rate) * 0.5;
+        double v = saw.saw(hz / rate) * 0.7 + square.pulse(hz / rate) * 0.4;
         f.run(v);
         double e = env.next(i, [&](double t) { return adsr(t, n.len, 0.003, 0.2, 0.75, 0.012); });
         bus.add(i0 + i, (float)(std::tanh(f.low * 1.5) * e * n.vel), Pan(0));

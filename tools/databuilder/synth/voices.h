@@ -15,7 +15,7 @@ struct Note {
     double from_midi = -1;  // glide from this pitch when >= 0
 };
 
-// Saw with a square sub through a resonant low pass that closes after the attack.
+// Saw and square through a resonant low pass that closes after the attack.
 void bass(Bus& bus, const Note& n);
 // Three detuned saws, spread across the stereo field (mirrored when pan < 0),
 // with a slow filter swell: one note of a chord.
