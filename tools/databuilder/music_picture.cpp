@@ -13,7 +13,7 @@
 namespace analysis {
 
 namespace {
-constexpr int width = 1800, plot_height = 520, label_height = 150, row_height = 26;
+constexpr int width = 1600, plot_height = 440, label_height = 150, row_height = 26;
 
 // Black through blue, purple, red and yellow to white as level rises 0..1.
 void colour(double v, uint8_t* px) {
