@@ -225,8 +225,8 @@ std::vector<Section> make_score() {
         L(V::riser, "", 6, 8, 1.0f),
     }});
     // Climax: the theme at its height, a tone higher in B minor, doubled a
-    // third below; rolling bass, eighth hats against an offbeat ride, the
-    // arpeggio in fives.
+    // third below; offbeat chords, rolling bass, eighth hats against an
+    // offbeat ride, the arpeggio in fives.
     s.push_back({"finale: climax", 155.017, 32, 2, "Am F C G", true, {
         L(V::kick, "x...x...x...x.x."),
         L(V::clap, backbeat),
@@ -235,7 +235,8 @@ std::vector<Section> make_score() {
         L(V::ride, hat_off, 0, 1000, 0.8f),
         L(V::crash, on_one, 4, 5, 0.8f),
         L(V::bass, bass_roll),
-        sweep(L(V::pad, "", 0, 1000, 0.7f), 1.2f, 1.2f),
+        L(V::pad, "", 0, 1000, 0.4f),
+        sweep(L(V::stab, "..x-..x-..x-..x-", 0, 1000, 0.9f), 0.8f, 1.3f),
         L(V::lead, theme_high),
         harmony(L(V::lead, theme_high, 0, 1000, 0.55f), -2),
         L(V::arp, arp_five, 0, 1000, 0.6f),
