@@ -7,7 +7,10 @@
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 namespace analysis {
@@ -51,8 +54,13 @@ Spectrogram spectrogram(const Track& t, bool mid_only) {
 }
 
 Track decode_ogg(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) throw std::runtime_error(path + ": cannot open: " + std::strerror(errno));
     OggVorbis_File vf;
-    if (ov_fopen(path.c_str(), &vf) != 0) throw std::runtime_error(path + ": not an Ogg Vorbis file that can be read");
+    if (ov_open_callbacks(f, &vf, nullptr, 0, OV_CALLBACKS_DEFAULT) != 0) {
+        std::fclose(f);
+        throw std::runtime_error(path + ": not an Ogg Vorbis file");
+    }
     Track t;
     vorbis_info* vi = ov_info(&vf, -1);
     t.rate = (int)vi->rate;

@@ -13,9 +13,14 @@
 
 int main(int argc, char** argv) {
     const auto& sections = music::score();
+    const char* usage = "usage: vavurava-music-report FILE.ogg [--picture OUT.png]\n";
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("%s", usage);
+        return 0;
+    }
     const bool picture = argc == 4 && std::strcmp(argv[2], "--picture") == 0;
     if ((argc != 2 && !picture) || argv[1][0] == '-') {
-        std::fprintf(stderr, "usage: vavurava-music-report FILE.ogg [--picture OUT.png]\n");
+        std::fprintf(stderr, "%s", usage);
         return 2;
     }
     try {

@@ -1,11 +1,10 @@
-// Mastering: libebur128 measures (music_analysis), our limiter shapes. The limiter's gain is
-// the lowest needed over the next few milliseconds, released smoothly and
-// then averaged over the look-ahead so it ramps into each peak without a step.
+// Mastering: libebur128 measures (through music_analysis), our limiter shapes.
+// The limiter's gain is the lowest needed over the next few milliseconds,
+// released smoothly and averaged over the look-ahead so it ramps into each peak.
 #include "master.h"
 
 #include <algorithm>
 #include <deque>
-#include <stdexcept>
 
 namespace synth {
 
