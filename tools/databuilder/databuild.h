@@ -74,9 +74,11 @@ std::vector<uint8_t> make_image(const std::string& name);
 constexpr int icon_sizes[] = {16, 32, 48, 64, 128, 256, 512};
 std::vector<std::vector<uint8_t>> make_icons();
 
-// Music: the interleaved stereo PCM of the whole track and its Ogg Vorbis file.
+// Music: the interleaved stereo PCM of the whole track, mastered, and its Ogg
+// Vorbis file. The track ends with the greetings and a tail.
 constexpr int music_rate = 44100;
-constexpr double music_seconds = 216.0;
+constexpr double music_seconds = 201.0;
+constexpr float music_quality = 0.5f;
 std::vector<float> synthesise_music();
 // The track's own file: stereo at `rate`, with its title and artist tags.
 std::vector<uint8_t> encode_vorbis(const std::vector<float>& stereo, int rate, float quality);

@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
         make_dir(out + "/data");
         auto music = std::async(std::launch::async, [] {
             std::vector<float> pcm = synthesise_music();
-            return encode_vorbis(pcm, music_rate, 0.1f);
+            return encode_vorbis(pcm, music_rate, music_quality);
         });
         std::vector<uint8_t> room = make_room_table(), ring = make_ring_table();
         write_file(out + "/data/room_table.bin", room);
