@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -280,10 +281,12 @@ TEST(Es3Renderer, RefusesWhatTheDriverRefusesAndKeepsItsState) {
 TEST(Es3Renderer, WithoutAnEs3ContextOneMessageAndStatusOne) {
     // Mesa then offers OpenGL ES 2.0 at most.
     int status = 0;
+    const std::string picture = scratch_path("never.png");
     const std::string err = command_output("cd " VAVURAVA_BUILD_DIR " && MESA_GLES_VERSION_OVERRIDE=2.0 "
-                                           "./vavurava-capture --gl=es3 --frame 0 -o /dev/null 2>&1 >/dev/null",
+                                           "./vavurava-capture --gl=es3 --frame 0 -o " + picture + " 2>&1 >/dev/null",
                                            &status);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << err;
     EXPECT_NE(err.find("cannot create an OpenGL ES 3.0 context"), std::string::npos) << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(access(picture.c_str(), F_OK), 0);
 }
