@@ -22,6 +22,7 @@
 namespace {
 bool context_made;
 GlChoice context_gl;
+int context_width, context_height;
 std::atomic<uint64_t> virtual_microseconds{0};
 uint64_t test_counter() { return virtual_microseconds.load(); }
 
@@ -39,9 +40,9 @@ void allocate_work_buffers() {
 }
 } // namespace
 
-void ensure_gl_context(GlChoice gl) {
+void ensure_gl_context(GlChoice gl, int width, int height) {
     allocate_work_buffers();
-    if (context_made && context_gl != gl) {
+    if (context_made && (context_gl != gl || context_width != width || context_height != height)) {
         platform_close_window();
         context_made = false;
     }
@@ -49,12 +50,14 @@ void ensure_gl_context(GlChoice gl) {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         DisplayRequest request;
         request.fullscreen = false;
-        request.window_width = request.render_width = 800;
-        request.window_height = request.render_height = 600;
+        request.window_width = request.render_width = width;
+        request.window_height = request.render_height = height;
         request.gl = gl;
         ASSERT_TRUE(platform_create_window("Vavurava Rive", request)) << platform_error();
         context_made = true;
         context_gl = gl;
+        context_width = width;
+        context_height = height;
         // As start-up does: every test process draws the show's sequence.
         ranrot_init(0);
     }

@@ -7,10 +7,10 @@
 
 #include "gl/gl_table.h"
 
-// Makes the 800 x 600 window and a context of the given kind current once;
-// later calls reuse it, or make it anew for the other kind. Fails the calling
-// test (ASSERT) if no context can be made.
-void ensure_gl_context(GlChoice gl = GlChoice::compatibility);
+// Makes a window (800 x 600 by default) and a context of the given kind
+// current once; later calls reuse it, or make it anew for another kind or
+// size. Fails the calling test (ASSERT) if no context can be made.
+void ensure_gl_context(GlChoice gl = GlChoice::compatibility, int width = 800, int height = 600);
 
 // A fresh path in a per-process scratch directory.
 std::string scratch_path(const std::string& name);
