@@ -1,6 +1,7 @@
 // Reads the music file whole into one Ogg stream state, then takes the Vorbis
 // headers from it and sets up the decoder.
 #include <cstdio>
+#include <cstdlib>
 
 #include "audio/music_state.h"
 
@@ -20,6 +21,20 @@ int skipped_spans;
 
 void report(const char* what, const char* problem) {
     std::fprintf(stderr, "audio: %s: %s; the show runs without music\n", what, problem);
+}
+
+// The whole file goes into one stream state, and libogg grows its body by
+// each page's size alone: a copy of everything read so far per page wherever
+// realloc cannot grow in place (a sanitizer's allocator, for one). Doubling
+// the body (its fields are public) keeps the reading linear.
+bool reserve_body(ogg_stream_state* stream, long needed) {
+    if (stream->body_storage - stream->body_fill > needed) return true;
+    const long storage = 2 * (stream->body_fill + needed) + 4096;
+    void* grown = std::realloc(stream->body_data, static_cast<size_t>(storage));
+    if (!grown) return false;
+    stream->body_data = static_cast<unsigned char*>(grown);
+    stream->body_storage = storage;
+    return true;
 }
 
 // A second reading (tests, fuzzing) starts from clean library state.
@@ -85,6 +100,10 @@ bool read_music_stream(MusicRead read, void* source, const char* what) {
                 stream_made = true;
             }
             if (ogg_page_eos(&page)) end_seen = true;
+            if (stream_made && !reserve_body(&music_stream, page.body_len)) {
+                report(what, "out of memory");
+                return false;
+            }
             if (stream_made && ogg_stream_pagein(&music_stream, &page) == 0) ++music_pages_read;
         }
     }

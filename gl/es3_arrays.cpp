@@ -102,6 +102,10 @@ void send_arrays(GLint first, GLsizei count, bool lit_position) {
     if (c.texcoord.enabled) sources.push_back({texcoord_attribute, &c.texcoord});
     else attribute_constant(texcoord_attribute, s.texcoord);
     attribute_constant(colour_attribute, s.colour);
+    // Off unless the position array feeds it below: WebGL checks every
+    // enabled array against the draw's vertex range.
+    static const float unused[4] = {0, 0, 0, 1};
+    if (!lit_position) attribute_constant(lit_position_attribute, unused);
     std::sort(sources.begin(), sources.end(),
               [](const Source& a, const Source& b) { return a.array->pointer < b.array->pointer; });
 

@@ -2,6 +2,7 @@
 // saved, and popping puts back the groups the push named, then hands the
 // driver its share again.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "gl/es3_context.h"
@@ -23,26 +24,42 @@ void put_back_enables(ServerState& s, const ServerState& saved) {
     s.dither = saved.dither;
     std::memcpy(s.light_enabled, saved.light_enabled, sizeof s.light_enabled);
 }
-} // namespace
 
-void GLAPIENTRY PushAttrib(GLbitfield mask) {
-    if (!outside_begin("glPushAttrib")) return;
-    if (ctx.attrib_stack.size() >= max_attrib_depth) {
-        set_error(GL_STACK_OVERFLOW, "glPushAttrib: attribute stack full");
+template <typename State>
+void push(std::vector<std::pair<GLbitfield, State>>& stack, GLbitfield mask, const State& state, const char* function) {
+    if (!outside_begin(function)) return;
+    if (stack.size() >= max_attrib_depth) {
+        char message[64];
+        std::snprintf(message, sizeof message, "%s: attribute stack full", function);
+        set_error(GL_STACK_OVERFLOW, message);
         return;
     }
-    ctx.attrib_stack.emplace_back(mask, ctx.s);
+    stack.emplace_back(mask, state);
 }
 
-void GLAPIENTRY PopAttrib() {
-    if (!outside_begin("glPopAttrib")) return;
-    if (ctx.attrib_stack.empty()) {
-        set_error(GL_STACK_UNDERFLOW, "glPopAttrib: attribute stack empty");
-        return;
+// Takes the top of the stack into *mask and *saved; false when it is empty.
+template <typename State>
+bool pop(std::vector<std::pair<GLbitfield, State>>& stack, GLbitfield* mask, State* saved, const char* function) {
+    if (!outside_begin(function)) return false;
+    if (stack.empty()) {
+        char message[64];
+        std::snprintf(message, sizeof message, "%s: attribute stack empty", function);
+        set_error(GL_STACK_UNDERFLOW, message);
+        return false;
     }
-    const GLbitfield mask = ctx.attrib_stack.back().first;
-    const ServerState saved = ctx.attrib_stack.back().second;
-    ctx.attrib_stack.pop_back();
+    *mask = stack.back().first;
+    *saved = stack.back().second;
+    stack.pop_back();
+    return true;
+}
+} // namespace
+
+void GLAPIENTRY PushAttrib(GLbitfield mask) { push(ctx.attrib_stack, mask, ctx.s, "glPushAttrib"); }
+
+void GLAPIENTRY PopAttrib() {
+    GLbitfield mask = 0;
+    ServerState saved;
+    if (!pop(ctx.attrib_stack, &mask, &saved, "glPopAttrib")) return;
     ServerState& s = ctx.s;
     if (mask & GL_CURRENT_BIT) {
         std::memcpy(s.colour, saved.colour, sizeof s.colour);
@@ -99,23 +116,13 @@ void GLAPIENTRY PopAttrib() {
 }
 
 void GLAPIENTRY PushClientAttrib(GLbitfield mask) {
-    if (!outside_begin("glPushClientAttrib")) return;
-    if (ctx.client_attrib_stack.size() >= max_attrib_depth) {
-        set_error(GL_STACK_OVERFLOW, "glPushClientAttrib: attribute stack full");
-        return;
-    }
-    ctx.client_attrib_stack.emplace_back(mask, ctx.c);
+    push(ctx.client_attrib_stack, mask, ctx.c, "glPushClientAttrib");
 }
 
 void GLAPIENTRY PopClientAttrib() {
-    if (!outside_begin("glPopClientAttrib")) return;
-    if (ctx.client_attrib_stack.empty()) {
-        set_error(GL_STACK_UNDERFLOW, "glPopClientAttrib: attribute stack empty");
-        return;
-    }
-    const GLbitfield mask = ctx.client_attrib_stack.back().first;
-    const ClientState saved = ctx.client_attrib_stack.back().second;
-    ctx.client_attrib_stack.pop_back();
+    GLbitfield mask = 0;
+    ClientState saved;
+    if (!pop(ctx.client_attrib_stack, &mask, &saved, "glPopClientAttrib")) return;
     ClientState& c = ctx.c;
     if (mask & GL_CLIENT_VERTEX_ARRAY_BIT) {
         c.vertex = saved.vertex;

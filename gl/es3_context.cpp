@@ -58,7 +58,7 @@ bool es3_install(GlApi* table, GlProcLoader get_proc, const char** why) {
     std::memcpy(ctx.s.scissor, ctx.s.viewport, sizeof ctx.s.viewport);
     reset_draw_state();
     apply_driver_state();
-#define ES3_POINT(ret, name, params, args) table->name = &es3::name;
+#define ES3_POINT(ret, name, params) table->name = &es3::name;
     GL_API_FUNCTIONS(ES3_POINT)
 #undef ES3_POINT
     return true;

@@ -2,6 +2,7 @@
 // and makes sure the context really is OpenGL ES 3.0 or later.
 #include "gl/es3_driver.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace es3 {
@@ -20,14 +21,11 @@ bool load_driver(GlProcLoader get_proc, const char** why) {
         *why = "the OpenGL ES driver lacks ES 3.0 entry points";
         return false;
     }
+    // "OpenGL ES 3.2 Mesa ..." here, or "4.5 (Compatibility Profile) ..." on
+    // a desktop context; browsers report WebGL 2 as "OpenGL ES 3.0 (WebGL 2.0)".
     const char* version = reinterpret_cast<const char*>(loaded.GetString(GL_VERSION));
-    GLint major = 0;
-    loaded.GetIntegerv(GL_MAJOR_VERSION, &major);
-    // A desktop context reports "4.5 ..." here, an ES one "OpenGL ES 3.2 ..."
-    // (WebGL 2 reports "WebGL 2.0 ...", which is ES 3.0).
-    const bool es = version && (std::strncmp(version, "OpenGL ES ", 10) == 0 || std::strncmp(version, "WebGL ", 6) == 0);
-    loaded.GetError();
-    if (!es || major < 3) {
+    const bool es = version && std::strncmp(version, "OpenGL ES ", 10) == 0;
+    if (!es || std::atoi(version + 10) < 3) {
         *why = "the context is not OpenGL ES 3.0";
         return false;
     }

@@ -12,7 +12,6 @@
 #define GL_LINK_STATUS 0x8B82
 #define GL_INFO_LOG_LENGTH 0x8B84
 #define GL_TEXTURE0 0x84C0
-#define GL_MAJOR_VERSION 0x821B
 
 #define ES3_DRIVER_FUNCTIONS(X)                                                                                  \
     X(GLenum, GetError, ())                                                                                       \
@@ -80,7 +79,8 @@
     X(void, GenRenderbuffers, (GLsizei n, GLuint * renderbuffers))                                                \
     X(void, BindRenderbuffer, (GLenum target, GLuint renderbuffer))                                               \
     X(void, RenderbufferStorage, (GLenum target, GLenum format, GLsizei width, GLsizei height))                   \
-    X(void, FramebufferRenderbuffer, (GLenum target, GLenum attachment, GLenum renderbuffertarget, GLuint renderbuffer)) \
+    X(void, FramebufferRenderbuffer,                                                                              \
+      (GLenum target, GLenum attachment, GLenum renderbuffertarget, GLuint renderbuffer))                         \
     X(GLenum, CheckFramebufferStatus, (GLenum target))                                                            \
     X(void, BlitFramebuffer,                                                                                      \
       (GLint sx0, GLint sy0, GLint sx1, GLint sy1, GLint dx0, GLint dy0, GLint dx1, GLint dy1, GLbitfield mask,   \

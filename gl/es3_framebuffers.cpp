@@ -84,7 +84,8 @@ GLenum GLAPIENTRY CheckFramebufferStatus(GLenum target) {
 
 void GLAPIENTRY BlitFramebuffer(GLint sx0, GLint sy0, GLint sx1, GLint sy1, GLint dx0, GLint dy0, GLint dx1,
                                 GLint dy1, GLbitfield mask, GLenum filter) {
-    if (outside_begin("glBlitFramebuffer")) driver.BlitFramebuffer(sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, mask, filter);
+    if (outside_begin("glBlitFramebuffer"))
+        driver.BlitFramebuffer(sx0, sy0, sx1, sy1, dx0, dy0, dx1, dy1, mask, filter);
 }
 
 } // namespace es3

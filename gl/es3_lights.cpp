@@ -37,7 +37,8 @@ void set_light(GLenum light, GLenum pname, const GLfloat* params, const char* fu
     case GL_SPECULAR: std::memcpy(l->specular, params, sizeof l->specular); break;
     case GL_POSITION:
         for (int row = 0; row < 4; ++row)
-            l->position[row] = m[row] * params[0] + m[4 + row] * params[1] + m[8 + row] * params[2] + m[12 + row] * params[3];
+            l->position[row] =
+                m[row] * params[0] + m[4 + row] * params[1] + m[8 + row] * params[2] + m[12 + row] * params[3];
         break;
     case GL_SPOT_DIRECTION:
         for (int row = 0; row < 3; ++row)

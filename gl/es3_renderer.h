@@ -48,7 +48,7 @@
 bool es3_install(GlApi* table, GlProcLoader get_proc, const char** why);
 
 namespace es3 {
-#define ES3_DECLARE(ret, name, params, args) ret GLAPIENTRY name params;
+#define ES3_DECLARE(ret, name, params) ret GLAPIENTRY name params;
 GL_API_FUNCTIONS(ES3_DECLARE)
 #undef ES3_DECLARE
 } // namespace es3

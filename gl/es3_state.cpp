@@ -54,7 +54,8 @@ void set_capability(GLenum cap, bool on, const char* function) {
     if (*flag == on) return;
     *flag = on;
     if (cap >= GL_LIGHT0 && cap < GL_LIGHT0 + max_lights) ++ctx.serials.lights;
-    if (driver_cap || (cap == GL_DEBUG_OUTPUT && driver.DebugMessageCallback)) (on ? driver.Enable : driver.Disable)(cap);
+    if (driver_cap || (cap == GL_DEBUG_OUTPUT && driver.DebugMessageCallback))
+        (on ? driver.Enable : driver.Disable)(cap);
 }
 
 bool valid_blend_factor(GLenum factor, bool source) {

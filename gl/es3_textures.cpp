@@ -30,7 +30,8 @@ Texture& texture_record(GLuint id) {
 bool valid_parameter(GLenum pname, GLint param) {
     switch (pname) {
     case GL_TEXTURE_MIN_FILTER:
-        return param == GL_NEAREST || param == GL_LINEAR || (param >= GL_NEAREST_MIPMAP_NEAREST && param <= GL_LINEAR_MIPMAP_LINEAR);
+        return param == GL_NEAREST || param == GL_LINEAR ||
+               (param >= GL_NEAREST_MIPMAP_NEAREST && param <= GL_LINEAR_MIPMAP_LINEAR);
     case GL_TEXTURE_MAG_FILTER:
         return param == GL_NEAREST || param == GL_LINEAR;
     case GL_TEXTURE_WRAP_S:
@@ -132,7 +133,9 @@ void GLAPIENTRY TexImage2D(GLenum target, GLint level, GLint internalformat, GLs
         return;
     }
     Texture& t = bound_texture();
-    driver.TexImage2D(GL_TEXTURE_2D, level, GLint(format), width, height, 0, format, type, pixels);
+    // Sized, so that the driver stores RGB with a padding byte as a desktop
+    // driver does, rather than in three-byte texels, which sample slowly.
+    driver.TexImage2D(GL_TEXTURE_2D, level, rgb ? GL_RGB8 : GL_RGBA8, width, height, 0, format, type, pixels);
     if (level == 0) {
         t.width = width;
         t.height = height;

@@ -29,7 +29,7 @@ bool gl_load(GlChoice choice, GlProcLoader get_proc, const char** why) {
             return false;
         }
         bool complete = true;
-#define GL_LOAD_ENTRY(ret, name, params, args)                                                 \
+#define GL_LOAD_ENTRY(ret, name, params)                                                 \
     table.name = reinterpret_cast<ret(GLAPIENTRY*) params>(get_proc("gl" #name));             \
     if (!table.name && !optional("gl" #name)) complete = false;
         GL_API_FUNCTIONS(GL_LOAD_ENTRY)

@@ -11,7 +11,7 @@ enum class GlChoice { compatibility, es3 };
 typedef void* (*GlProcLoader)(const char* name);
 
 struct GlApi {
-#define GL_API_MEMBER(ret, name, params, args) ret(GLAPIENTRY* name) params;
+#define GL_API_MEMBER(ret, name, params) ret(GLAPIENTRY* name) params;
     GL_API_FUNCTIONS(GL_API_MEMBER)
 #undef GL_API_MEMBER
 };

@@ -22,6 +22,8 @@ struct DisplayRequest {
     // A desktop compatibility context, whose driver draws the GL 1.x calls,
     // or an OpenGL ES 3.0 one, where our renderer (gl/) draws them.
     GlChoice gl = GlChoice::compatibility;
+    // Which display (0 the first) the window goes on.
+    int display = 0;
 };
 
 // Window and double-buffered OpenGL context of the requested kind, current on
@@ -35,6 +37,8 @@ bool platform_create_window(const char* title, int width, int height);
 const char* platform_error();
 // Closes the window and its context, so that another can be made.
 void platform_close_window();
+// How many displays the show could go on; 0 when no display can be opened.
+int platform_display_count();
 void platform_render_size(int* width, int* height);
 void platform_swap_buffers();
 

@@ -2,7 +2,7 @@
 // JPEG making and a virtual clock the tests set directly.
 #include "tests/support.h"
 
-#include <GL/gl.h>
+#include "gl/gl_api.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -21,6 +21,8 @@
 
 namespace {
 bool context_made;
+GlChoice context_gl;
+int context_width, context_height;
 std::atomic<uint64_t> virtual_microseconds{0};
 uint64_t test_counter() { return virtual_microseconds.load(); }
 
@@ -38,12 +40,24 @@ void allocate_work_buffers() {
 }
 } // namespace
 
-void ensure_gl_context() {
+void ensure_gl_context(GlChoice gl, int width, int height) {
     allocate_work_buffers();
+    if (context_made && (context_gl != gl || context_width != width || context_height != height)) {
+        platform_close_window();
+        context_made = false;
+    }
     if (!context_made) {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
-        ASSERT_TRUE(platform_create_window("Vavurava Rive", 800, 600)) << platform_error();
+        DisplayRequest request;
+        request.fullscreen = false;
+        request.window_width = request.render_width = width;
+        request.window_height = request.render_height = height;
+        request.gl = gl;
+        ASSERT_TRUE(platform_create_window("Vavurava Rive", request)) << platform_error();
         context_made = true;
+        context_gl = gl;
+        context_width = width;
+        context_height = height;
         // As start-up does: every test process draws the show's sequence.
         ranrot_init(0);
     }

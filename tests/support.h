@@ -5,9 +5,12 @@
 #include <string>
 #include <vector>
 
-// Makes the 800 x 600 window and context current once; later calls reuse it.
-// Fails the calling test (ASSERT) if no context can be made.
-void ensure_gl_context();
+#include "gl/gl_table.h"
+
+// Makes a window (800 x 600 by default) and a context of the given kind
+// current once; later calls reuse it, or make it anew for another kind or
+// size. Fails the calling test (ASSERT) if no context can be made.
+void ensure_gl_context(GlChoice gl = GlChoice::compatibility, int width = 800, int height = 600);
 
 // A fresh path in a per-process scratch directory.
 std::string scratch_path(const std::string& name);

@@ -7,5 +7,5 @@ times="${GOLDEN_TIMES:-1500,5000,12000,24500,32000,42000,52000,68000,84000,98000
 mkdir -p "$repo/tests/golden"
 rm -f "$repo/tests/golden"/frame_*.png
 cd "$repo/build"
-./vavurava-capture --frames "$times" -o "$repo/tests/golden"
+./vavurava-capture --gl=compat --frames "$times" -o "$repo/tests/golden"
 ls "$repo/tests/golden"

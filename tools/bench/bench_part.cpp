@@ -7,7 +7,7 @@
 // the part differs a little from the 60 fps show's (frame-rate dependent
 // motion and random draws), the work per frame does not.
 //
-// Usage: bench_part PART [--skip-ms N] [--finale-ms N] [--control FIFO]
+// Usage: bench_part PART [--skip-ms N] [--finale-ms N] [--gl compat|es3] [--control FIFO]
 // With --control, "enable" and "disable" are written to FIFO around the
 // timed frames (perf record --control=fifo:FIFO -D -1 profiles just those).
 #include <chrono>
@@ -27,7 +27,7 @@ void tell(std::FILE* control, const char* what) {
 int main(int argc, char** argv) {
     part_run::Options options;
     std::FILE* control = nullptr;
-    const bool parsed = part_run::parse(argc, argv, "bench_part", "PART [--skip-ms N] [--finale-ms N] [--control FIFO]",
+    const bool parsed = part_run::parse(argc, argv, "bench_part", "PART [--skip-ms N] [--finale-ms N] [--gl compat|es3] [--control FIFO]",
                                         &options, [&](const std::string& name, const char* value) {
                                             if (name != "--control") return false;
                                             control = std::fopen(value, "w");

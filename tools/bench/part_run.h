@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "runtime/command_line.h"
 #include "runtime/demo.h"
 #include "runtime/startup.h"
 
@@ -56,9 +57,10 @@ struct Options {
     int part = 0;
     double skip_ms = 100.0;    // virtual time per frame before the part
     double finale_ms = 20000.0; // how much of the finale to run
+    GlChoice gl = GlChoice::compatibility;
 };
 
-// Reads "PART [--skip-ms N] [--finale-ms N]" plus the options `extra` takes
+// Reads "PART [--skip-ms N] [--finale-ms N] [--gl compat|es3]" plus the options `extra` takes
 // (it gets the name and value and returns false for a name it does not know).
 // Prints the usage and returns false on a mistake.
 template <typename Extra>
@@ -75,7 +77,10 @@ bool parse(int argc, char** argv, const char* program, const char* usage, Option
         const std::string name = argv[i];
         if (i + 1 >= argc) return fail(name + ": no value");
         const char* value = argv[i + 1];
-        if (name == "--skip-ms" || name == "--finale-ms") {
+        if (name == "--gl") {
+            const std::string problem = gl_choice_problem(value, &options->gl);
+            if (!problem.empty()) return fail(problem);
+        } else if (name == "--skip-ms" || name == "--finale-ms") {
             const double v = std::strtod(value, &end);
             if (*end || end == value || v <= 0) return fail(name + ": not a positive number: " + value);
             (name == "--skip-ms" ? options->skip_ms : options->finale_ms) = v;
@@ -95,7 +100,9 @@ int run(const Options& options, Before before, Finished finished, After after) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     platform_install_virtual_counter(counter, 1000000);
-    if (!demo_startup()) return -1;
+    DisplayRequest display;
+    display.gl = options.gl;
+    if (!demo_startup(display)) return -1;
     const double frame_us = 1e6 / 60.0;
     double now_us = 0;
     double entered_ms = -1;
