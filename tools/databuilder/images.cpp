@@ -24,13 +24,26 @@ const char* const group_names[17] = {
 const float blue_core[3] = {0.85f, 0.92f, 1.0f}, blue_glow[3] = {0.15f, 0.3f, 0.9f};
 const float violet_core[3] = {1.0f, 0.85f, 1.0f}, violet_glow[3] = {0.5f, 0.12f, 0.8f};
 const float cyan_core[3] = {0.85f, 1.0f, 1.0f}, cyan_glow[3] = {0.05f, 0.55f, 0.7f};
+// The three colourings the credits and greetings take in turn.
+const float* const cores[3] = {blue_core, violet_core, cyan_core};
+const float* const glows[3] = {blue_glow, violet_glow, cyan_glow};
 
-// A few sparks scattered over lettering on black.
-void sparks(Image& img, int count, uint64_t seed, const float c[3]) {
+// Without mipmaps, linear filtering shimmers where texels come out about as
+// small as the pixels or smaller. The images made larger for today's screens
+// keep, across and down, only detail down to cut_x and cut_y cycles a texel:
+// about what an 800 x 600 picture shows cleanly where the image is not
+// magnified there, and all of it where the image is.
+Image keep_detail(Image img, float cut_x, float cut_y) {
+    band_limit(img, cut_x, cut_y);
+    return img;
+}
+
+// A few sparks scattered over lettering on black, radii r0..r1 pixels.
+void sparks(Image& img, int count, uint64_t seed, const float c[3], float r0 = 1.5f, float r1 = 4.0f) {
     Rng rng(seed);
     for (int i = 0; i < count; ++i) {
         float x = (float)rng.range(0, img.w), y = (float)rng.range(0, img.h);
-        float r = (float)rng.range(1.5, 4.0);
+        float r = (float)rng.range(r0, r1);
         glow_dot(img, x, y, r, c, 2.5f);
     }
     clamp01(img);
@@ -50,79 +63,105 @@ Image logo() {
             float* p = img.at(x, y);
             for (int c = 0; c < 3; ++c) p[c] += ring[c] * (band + inner) + 0.06f * ring[c] * std::exp(-d / 140);
         }
-    Image t = glow_text("QORV", 512, 512, 190, blue_core, blue_glow, 11);
-    add(img, t, 1.0f);
+    add(img, glow_text("QORV", 512, 512, {190, 1, 0.5f, 0.62f}, blue_core, blue_glow), 1.0f);
     sparks(img, 40, 12, violet_core);
     return img;
 }
 
+// The credits slide by in boxes 5 units wide and 6 high of a 40-unit view,
+// 180 x 162 pixels of a 1440 x 1080 picture: at 128 x 128 their texels are
+// about square there. The words are narrowed to a condensed face.
 Image credit(const std::string& text, int variant) {
-    const float* core = variant == 0 ? blue_core : variant == 1 ? violet_core : cyan_core;
-    const float* glow = variant == 0 ? blue_glow : variant == 1 ? violet_glow : cyan_glow;
-    Image img = glow_text(text, 256, 64, 44, core, glow, name_seed(text));
-    sparks(img, 6, name_seed(text) + 1, glow);
-    return img;
+    const int size = 128;
+    TextStyle style{84};
+    style.max_width = 100;  // measured at its natural width first
+    style.x_scale = std::min(0.6f, 0.88f * size / lettering(text, size, size, style).ink_width);
+    style.max_width = 0.9f;
+    Image img = glow_text(text, size, size, style, cores[variant], glows[variant]);
+    sparks(img, 6, name_seed(text) + 1, glows[variant], 1.5f, 3.0f);
+    return keep_detail(img, 0.35f, 0.35f);
 }
 
+// Greetings rise in bands 40 units wide and 10 high of an 80-unit view, 720 x
+// 135 pixels of a 1440 x 1080 picture, one every 2 s, 2.9 units below the one
+// before: each name keeps to the middle 28% of its band, so that rising
+// neighbours never overlap.
+Image greeting(const std::string& text, int variant, bool heading) {
+    TextStyle style{heading ? 44.0f : 38.0f};
+    style.max_height = 0.28f;
+    Image img = glow_text(text, 512, 128, style, cores[variant], heading ? violet_glow : glows[variant]);
+    if (heading) sparks(img, 12, 402, violet_glow, 2.0f, 4.0f);
+    return keep_detail(img, 0.3f, 0.3f);
+}
+
+// Five copies of the title turn on quads a little larger than the picture:
+// at 1024 x 512 about 1.6 pixels a texel across and 2.4 down at 1440 x 1080.
 Image title() {
-    Image img = glow_text("Vavurava Rive", 512, 256, 76, blue_core, violet_glow, 31);
+    Image img = glow_text("Vavurava Rive", 1024, 512, {152, 1, 0.5f, 0.75f}, blue_core, violet_glow);
     // A thin electric line under the title.
-    const float c[3] = {0.3f, 0.5f, 1.0f};
+    const float c[3] = {0.15f, 0.25f, 0.5f};
     Rng rng(32);
-    float y = 190;
-    for (int x = 40; x < 472; x += 4) {
-        float ny = 190 + (float)rng.range(-5, 5);
-        line(img, (float)x, y, (float)x + 4, ny, 1.6f, c);
+    float y = 380;
+    for (int x = 80; x < 944; x += 8) {
+        float ny = 380 + (float)rng.range(-10, 10);
+        line(img, (float)x, y, (float)x + 8, ny, 3.2f, c);
         y = ny;
     }
-    clamp01(img);
-    return img;
+    // Turning, the image's width comes to lie along the quad's height too.
+    return keep_detail(img, 0.2f, 0.45f);
 }
 
+// The title card covers the picture: 1.4 pixels a texel across and 2.1 down
+// at 1440 x 1080.
 Image title_card() {
-    Image img(512, 256);
-    Image a = glow_text("a qorv production", 512, 128, 40, violet_core, violet_glow, 41);
-    Image b = glow_text("in the wires tonight", 512, 128, 34, blue_core, blue_glow, 42);
-    for (int y = 0; y < 128; ++y)
-        for (int x = 0; x < 512; ++x)
-            for (int c = 0; c < 3; ++c) {
-                img.at(x, y + 40)[c] += y + 40 < 256 ? a.at(x, y)[c] : 0;
-                if (y + 110 < 256) img.at(x, y + 110)[c] += b.at(x, y)[c] * 0.8f;
-            }
-    sparks(img, 30, 43, blue_glow);
-    return img;
+    Image img = glow_text("a qorv production", 1024, 512, {80, 1, 0.406f}, violet_core, violet_glow);
+    add(img, glow_text("in the wires tonight", 1024, 512, {68, 1, 0.68f}, blue_core, blue_glow), 0.8f);
+    sparks(img, 30, 43, blue_glow, 3.0f, 8.0f);
+    return keep_detail(img, 0.22f, 0.42f);
 }
 
+// Film band: two frames of a film strip to the image, each an eye glowing in
+// the dark between rows of sprocket holes. A band cell shows the whole image
+// about 144 x 54 pixels on a 1440 x 1080 picture, so the image is no larger.
 Image eyes() {
-    // Film band: a strip of sprocket holes framing glowing frames with eyes.
-    Image img(512, 64, 0.02f, 0.02f, 0.05f);
-    const float hole[3] = {0.55f, 0.6f, 0.9f};
-    for (int x = 0; x < 512; x += 32) {
-        fill_rect(img, x + 10, 3, x + 22, 10, hole);
-        fill_rect(img, x + 10, 54, x + 22, 61, hole);
-    }
-    for (int k = 0; k < 8; ++k) {
-        float cx = k * 64 + 32.0f, cy = 32;
-        for (int y = 14; y < 50; ++y)
-            for (int x = k * 64 + 4; x < k * 64 + 60; ++x) {
-                float dx = (x - cx) / 24.0f, dy = (y - cy) / 11.0f;
-                float e = dx * dx + dy * dy * (1 + 0.6f * dx * dx);
-                float* p = img.at(x, y);
-                if (e < 1) {
-                    float iris = std::sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy));
-                    float v = iris < 9 ? (iris < 4 ? 0.05f : 0.6f + 0.4f * std::cos(iris * 1.3f)) : 0.85f;
-                    p[0] = v * (iris < 9 ? 0.3f : 0.8f);
-                    p[1] = v * (iris < 9 ? 0.5f : 0.8f);
-                    p[2] = v;
-                } else {
-                    p[0] = 0.06f; p[1] = 0.05f; p[2] = 0.18f;
-                }
+    const int w = 128, h = 64, ss = 4;
+    Image img(w, h);
+    auto shade = [](float u, float v, float out[3]) {
+        const float fx = std::fmod(u, 64.0f);
+        auto set = [&](float r, float g, float b) { out[0] = r; out[1] = g; out[2] = b; };
+        set(0.02f, 0.02f, 0.05f);
+        const float hx = std::fmod(fx, 16.0f);
+        if ((v > 3 && v < 9) || (v > 55 && v < 61)) {
+            if (hx > 4 && hx < 12) set(0.5f, 0.55f, 0.85f);
+            return;
+        }
+        if (fx < 3 || fx > 61 || v < 12 || v > 52) return;
+        const float dx = (fx - 32) / 25, dy = (v - 32) / 12;
+        const float e = dx * dx + dy * dy * (1 + 0.6f * dx * dx);
+        if (e >= 1) { set(0.07f, 0.05f, 0.2f); return; }
+        const float r = std::sqrt((fx - 32) * (fx - 32) + (v - 32) * (v - 32));
+        const float lid = 0.7f + 0.3f * std::sqrt(1 - e);
+        if (r > 9) { set(0.82f * lid, 0.82f * lid, 0.92f * lid); return; }
+        if (r < 3.5f) { set(0.02f, 0.02f, 0.06f); return; }
+        const float ring = 0.55f + 0.45f * std::cos((r - 3.5f) * 0.9f);
+        set(0.2f * ring, 0.55f * ring, 1.0f * ring);
+        const float gx = fx - 29.5f, gy = v - 29.5f;
+        if (gx * gx + gy * gy < 2.2f) set(1, 1, 1);
+    };
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            float sum[3] = {0, 0, 0}, c[3];
+            for (int k = 0; k < ss * ss; ++k) {
+                shade(x + (k % ss + 0.5f) / ss, y + (k / ss + 0.5f) / ss, c);
+                for (int i = 0; i < 3; ++i) sum[i] += c[i];
             }
-    }
-    clamp01(img);
-    return img;
+            for (int i = 0; i < 3; ++i) img.at(x, y)[i] = sum[i] / (ss * ss);
+        }
+    return keep_detail(img, 0.3f, 0.25f);
 }
 
+// The nebula behind the tunnel stays 512 x 512: its stars, finer at a larger
+// size, would twinkle as the layers drift across an 800 x 600 picture.
 Image nebula() {
     Image n = fbm(512, 512, 6, 4, 51);
     Image m = fbm(512, 512, 5, 8, 52);
@@ -209,43 +248,52 @@ Image lightning() {
     return img;
 }
 
+// Lettering on black is shown magnified and added onto the picture: high
+// quality with colour at full resolution, so no block or colour fringe shows.
+ImageMaker lettering_image(std::function<Image()> make) { return {std::move(make), 95, true}; }
+
 const std::map<std::string, ImageMaker>& makers() {
     static const std::map<std::string, ImageMaker> m = [] {
         std::map<std::string, ImageMaker> t;
-        auto image = [&](const std::string& name, std::function<Image()> make) { t[name] = {std::move(make), 90, false}; };
-        image("LogoQorv", logo);
-        image("Presents", [] {
-            Image i = glow_text("presents", 256, 128, 46, violet_core, violet_glow, 21);
+        t["LogoQorv"] = lettering_image(logo);
+        t["Presents"] = lettering_image([] {
+            Image i = glow_text("presents", 256, 128, {46}, violet_core, violet_glow);
             sparks(i, 10, 22, blue_glow);
             return i;
         });
-        image("Vorlane", title);
-        image("eyes", eyes);
-        image("text01", [] { return glow_text("inside the machine", 512, 128, 52, blue_core, blue_glow, 301); });
-        image("text02", [] { return glow_text("down the wire", 512, 128, 56, cyan_core, cyan_glow, 302); });
-        image("text03", [] { return glow_text("no way back", 512, 128, 56, violet_core, violet_glow, 303); });
-        image("text04", [] { return glow_text("after midnight", 512, 128, 56, blue_core, violet_glow, 304); });
-        image("gfxadd03", title_card);
+        t["Vorlane"] = lettering_image(title);
+        t["eyes"] = lettering_image(eyes);
+        // The captions of parts 3 and 9 drift by on quads about 1.2 times the
+        // picture's size, magnified down their height even at 800 x 600. Those
+        // of part 5 cross the tunnel at about their own size at 800 x 600.
+        t["text01"] = lettering_image([] {
+            return keep_detail(glow_text("inside the machine", 1024, 256, {104, 1, 0.5f, 0.86f}, blue_core, blue_glow), 0.18f, 0.5f);
+        });
+        t["text02"] = lettering_image([] {
+            return keep_detail(glow_text("down the wire", 512, 128, {56}, cyan_core, cyan_glow), 0.45f, 0.45f);
+        });
+        t["text03"] = lettering_image([] {
+            return keep_detail(glow_text("no way back", 512, 128, {56}, violet_core, violet_glow), 0.45f, 0.45f);
+        });
+        t["text04"] = lettering_image([] {
+            return keep_detail(glow_text("after midnight", 1024, 256, {112}, blue_core, violet_glow), 0.25f, 0.5f);
+        });
+        t["gfxadd03"] = lettering_image(title_card);
         const char* credits[6] = {"code", "t4rnix", "gfx", "pelm", "sound", "zug"};
         for (int k = 0; k < 6; ++k) {
             std::string c = credits[k];
-            image(c, [c, k] { return credit(c, k % 2); });
+            t[c] = lettering_image([c, k] { return credit(c, k % 2); });
         }
-        image("eclair", lightning);
-        image("nebu02", nebula);
+        t["eclair"] = {lightning, 90, false};
+        t["nebu02"] = {nebula, 90, false};
         // The sprite glow keeps its colour at full resolution (see particle).
         t["part"] = {particle, 90, true};
-        image("greets", [] {
-            Image i = glow_text("greetings", 512, 128, 72, blue_core, violet_glow, 401);
-            sparks(i, 20, 402, violet_glow);
-            return i;
-        });
+        t["greets"] = lettering_image([] { return greeting("greetings", 0, true); });
         for (int k = 0; k < 17; ++k) {
             char n[8];
             std::snprintf(n, sizeof n, "%02d", k + 1);
             std::string g = group_names[k];
-            int v = k % 3;
-            image(n, [g, v] { return credit(g, v); });
+            t[n] = lettering_image([g, k] { return greeting(g, k % 3, false); });
         }
         add_surface_images(t);
         return t;
