@@ -3,10 +3,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "audio/music.h"
 #include "audio/music_state.h"
 #include "runtime/clock.h"
+#include "runtime/data_folder.h"
 
 std::atomic<int32_t> audio_ready_flag{0};
 WaveOutDevice* audio_device;
@@ -116,17 +118,20 @@ int music_prepare_from_memory(const uint8_t* bytes, size_t size, const char* wha
 }
 
 int music_prepare_file(const char* path) {
-    FILE* file = std::fopen(path, "rb");
+    // Static: the decoder keeps naming the file in its messages while it plays.
+    static std::string file_name;
+    file_name = data_path(path);
+    FILE* file = std::fopen(file_name.c_str(), "rb");
     audio_ready_flag.store(0, std::memory_order_release);
     if (!file) {
-        std::fprintf(stderr, "audio: %s: cannot open (%s); the show runs without music\n", path,
+        std::fprintf(stderr, "audio: %s: cannot open (%s); the show runs without music\n", file_name.c_str(),
                      std::strerror(errno));
         return give_up();
     }
-    const bool read = read_music_stream(read_file, file, path);
+    const bool read = read_music_stream(read_file, file, file_name.c_str());
     std::fclose(file);
     if (!read) return give_up();
-    return prepare_read_stream(path);
+    return prepare_read_stream(file_name.c_str());
 }
 
 void music_serve() {

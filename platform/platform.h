@@ -17,6 +17,8 @@ struct DisplayRequest {
     // The size the scenes draw at; 0 picks the window's own pixels (HiDPI
     // included) in its 4:3 rectangle, or 800 x 600 on a software renderer.
     int render_width = 0, render_height = 0;
+    // Which display (0 the first) the window goes on.
+    int display = 0;
 };
 
 // Window and double-buffered compatibility-profile OpenGL context, current on
@@ -28,6 +30,8 @@ bool platform_create_window(const char* title, const DisplayRequest& request);
 // A width x height window drawing at that same size.
 bool platform_create_window(const char* title, int width, int height);
 const char* platform_error();
+// How many displays the show could go on; 0 when no display can be opened.
+int platform_display_count();
 void platform_render_size(int* width, int* height);
 void platform_swap_buffers();
 

@@ -29,6 +29,39 @@ bool software_renderer() {
     return false;
 }
 
+// Drivers that put nothing on any screen. They run only when asked for by
+// name: without a display SDL falls back to them, and the show would play
+// to nobody at full speed.
+bool unseen_driver(const char* driver) {
+    return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+           std::strcmp(driver, "evdev") == 0;
+}
+
+bool driver_asked_for(const char* driver) {
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    return asked && std::strstr(asked, driver);
+}
+
+// Starts SDL's video on a display someone can see, or on a driver asked for
+// by name. False when there is none (the reason kept for platform_error).
+bool open_display() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        keep_error("no display could be opened");
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (unseen_driver(driver) && !driver_asked_for(driver)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        const char* x_display = SDL_getenv("DISPLAY");
+        const bool named = x_display && *x_display;
+        SDL_snprintf(error_text, sizeof error_text,
+                     "no display could be opened (%s%s); SDL_VIDEODRIVER=offscreen runs without one",
+                     named ? "no X server answers at DISPLAY=" : "DISPLAY is not set", named ? x_display : "");
+        return false;
+    }
+    return true;
+}
+
 void close_window() {
     if (gl_context) SDL_GL_DeleteContext(gl_context);
     if (window) SDL_DestroyWindow(window);
@@ -39,8 +72,9 @@ void close_window() {
 
 bool platform_create_window(const char* title, const DisplayRequest& request) {
     if (window) return true;
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        keep_error("cannot open a display");
+    if (!open_display()) return false;
+    if (request.display >= SDL_GetNumVideoDisplays()) {
+        SDL_snprintf(error_text, sizeof error_text, "there is no display %d", request.display);
         return false;
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -55,11 +89,12 @@ bool platform_create_window(const char* title, const DisplayRequest& request) {
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (request.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
     else flags |= SDL_WINDOW_RESIZABLE;
-    SDL_Rect place = {SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, request.window_width, request.window_height};
+    const int centred = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(request.display));
+    SDL_Rect place = {centred, centred, request.window_width, request.window_height};
     // Made at the screen's own size too, so that it covers the screen where
     // no window manager acts on the fullscreen request.
-    if (request.fullscreen && SDL_GetDisplayBounds(0, &place) != 0)
-        place = {0, 0, request.window_width, request.window_height};
+    if (request.fullscreen && SDL_GetDisplayBounds(request.display, &place) != 0)
+        place = {centred, centred, request.window_width, request.window_height};
     window = SDL_CreateWindow(title, place.x, place.y, place.w, place.h, flags);
     if (!window) {
         keep_error("cannot create the window");
@@ -112,6 +147,15 @@ bool platform_create_window(const char* title, int width, int height) {
 }
 
 const char* platform_error() { return error_text; }
+
+int platform_display_count() {
+    // Left open for the window: SDL 2.26 does not find X again once its
+    // video has been shut down.
+    static bool opened = open_display();
+    if (!opened) return 0;
+    const int count = SDL_GetNumVideoDisplays();
+    return count > 0 ? count : 0;
+}
 
 void platform_render_size(int* width, int* height) {
     *width = render_width;

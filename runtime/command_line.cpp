@@ -5,12 +5,49 @@
 #include <getopt.h>
 
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+constexpr long min_side = 16, max_side = 16384;
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Plain decimal digits, a sign only where negative values are allowed: the C
+// library alone would also take leading blanks, "+", hexadecimal, "inf".
+bool plain_number(const char* text, bool negative_allowed, bool fraction_allowed) {
+    if (negative_allowed && *text == '-') ++text;
+    if (!is_digit(*text)) return false;
+    while (is_digit(*text)) ++text;
+    if (fraction_allowed && *text == '.' && is_digit(text[1]))
+        for (++text; is_digit(*text);) ++text;
+    return *text == 0;
+}
+
+// "WxH" in plain digits, each side any size.
+bool split_size(const char* text, long* width, long* height) {
+    if (!text) return false;
+    const std::string s = text;
+    const size_t x = s.find('x');
+    return x != std::string::npos && parse_int(s.substr(0, x).c_str(), 0, LONG_MAX, width) &&
+           parse_int(s.substr(x + 1).c_str(), 0, LONG_MAX, height);
+}
+
+// The limits as words: "is too small; ... go from AxB to CxD", or "".
+std::string size_limits_problem(long width, long height, const char* what, const char* smallest, const char* largest) {
+    const char* problem = nullptr;
+    if (width < min_side || height < min_side) problem = " is too small; ";
+    else if (width > max_side || height > max_side) problem = " is too large; ";
+    if (!problem) return "";
+    return std::to_string(width) + "x" + std::to_string(height) + problem + what + " go from " + smallest + " to " +
+           largest;
+}
+} // namespace
+
 bool parse_int(const char* text, long min, long max, long* value) {
-    if (!text || !*text) return false;
+    if (!text || !plain_number(text, min < 0, false)) return false;
     char* end = nullptr;
     errno = 0;
     const long v = std::strtol(text, &end, 10);
@@ -20,7 +57,7 @@ bool parse_int(const char* text, long min, long max, long* value) {
 }
 
 bool parse_ms(const char* text, double* value) {
-    if (!text || !*text) return false;
+    if (!text || !plain_number(text, false, true)) return false;
     char* end = nullptr;
     errno = 0;
     const double v = std::strtod(text, &end);
@@ -38,7 +75,7 @@ bool parse_ms_list(const char* text, std::vector<double>* values) {
         const std::string item = all.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         double v;
         if (!parse_ms(item.c_str(), &v)) return false;
-        if (!parsed.empty() && v < parsed.back()) return false;
+        if (!parsed.empty() && v <= parsed.back()) return false;
         parsed.push_back(v);
         if (comma == std::string::npos) break;
         start = comma + 1;
@@ -48,13 +85,8 @@ bool parse_ms_list(const char* text, std::vector<double>* values) {
 }
 
 bool parse_size(const char* text, int* width, int* height) {
-    if (!text) return false;
-    const std::string s = text;
-    const size_t x = s.find('x');
-    if (x == std::string::npos) return false;
     long w, h;
-    if (!parse_int(s.substr(0, x).c_str(), 16, 16384, &w) || !parse_int(s.substr(x + 1).c_str(), 16, 16384, &h))
-        return false;
+    if (!split_size(text, &w, &h) || w < min_side || h < min_side || w > max_side || h > max_side) return false;
     *width = static_cast<int>(w);
     *height = static_cast<int>(h);
     return true;
@@ -63,11 +95,25 @@ bool parse_size(const char* text, int* width, int* height) {
 bool is_four_by_three(int width, int height) { return width * 3 == height * 4; }
 
 std::string picture_size_problem(const char* text, int* width, int* height) {
-    int w, h;
-    if (!parse_size(text, &w, &h)) return std::string("--size: '") + (text ? text : "") + "' is not a size WxH";
-    if (!is_four_by_three(w, h)) return std::string("--size: ") + text + " is not 4:3 (e.g. 1440x1080)";
-    *width = w;
-    *height = h;
+    long w, h;
+    if (!split_size(text, &w, &h)) return std::string("--size: '") + (text ? text : "") + "' is not a size WxH";
+    // The 4:3 sizes within the sides' limits.
+    const std::string limits = size_limits_problem(w, h, "4:3 sizes", "24x18", "16384x12288");
+    if (!limits.empty()) return "--size: " + limits;
+    if (!is_four_by_three(static_cast<int>(w), static_cast<int>(h)))
+        return std::string("--size: ") + text + " is not 4:3 (e.g. 1440x1080)";
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return "";
+}
+
+std::string window_size_problem(const char* text, int* width, int* height) {
+    long w, h;
+    if (!split_size(text, &w, &h)) return std::string("--window: '") + (text ? text : "") + "' is not a size WxH";
+    const std::string limits = size_limits_problem(w, h, "windows", "16x16", "16384x16384");
+    if (!limits.empty()) return "--window: " + limits;
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
     return "";
 }
 
@@ -76,7 +122,7 @@ int command_line_error(const char* program, const std::string& problem, const ch
     return 2;
 }
 
-std::string getopt_problem(int argc, char** argv, int result) {
+std::string getopt_problem(int argc, char** argv, int result, const option* options) {
     // getopt_long has moved past the option it could not take.
     const int at = optind - 1;
     std::string option = at > 0 && at < argc ? argv[at] : "";
@@ -88,5 +134,15 @@ std::string getopt_problem(int argc, char** argv, int result) {
     if (result == ':') return option + ": needs a value";
     // optopt names a known option that refused its value.
     if (has_value && optopt) return option + ": takes no value";
+    if (long_option) {
+        // An abbreviation of more than one option.
+        std::string candidates;
+        int count = 0;
+        for (const struct option* o = options; o->name; ++o)
+            if (std::string(o->name).rfind(option.substr(2), 0) == 0) {
+                candidates += std::string(count++ ? ", --" : "--") + o->name;
+            }
+        if (count > 1) return option + ": ambiguous (" + candidates + ")";
+    }
     return option + ": unknown option";
 }

@@ -14,6 +14,7 @@
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
 
+#include "runtime/data_folder.h"
 #include "runtime/demo.h"
 
 int32_t image_width;
@@ -145,9 +146,10 @@ int32_t load_image(const char* path, int32_t texture_id) {
         if (!already_reported(path)) std::fprintf(stderr, "images: %s: name too long\n", path);
         return 0;
     }
-    std::FILE* file = std::fopen(name, "rb");
+    std::FILE* file = std::fopen(data_path(name).c_str(), "rb");
     if (!file) {
-        if (!already_reported(name)) std::fprintf(stderr, "can't open %s\n", path);
+        // The file tried is named: the .jpg, whatever name the caller passed.
+        if (!already_reported(name)) std::fprintf(stderr, "can't open %s\n", data_path(name).c_str());
         return 0;
     }
     std::vector<uint8_t> bytes;

@@ -15,6 +15,7 @@
 #include "geometry/sprites.h"
 #include "platform/platform.h"
 #include "runtime/clock.h"
+#include "runtime/data_folder.h"
 #include "runtime/demo.h"
 #include "runtime/images.h"
 #include "runtime/ranrot.h"
@@ -22,11 +23,10 @@
 #include "runtime/view.h"
 #include "video/clip.h"
 
+double music_wait_limit_ms = 10000.0;
+
 namespace {
 char music_path[100];
-
-// How long start-up waits for the music before it starts silently.
-constexpr double music_wait_limit_ms = 10000.0;
 
 uint8_t* allocate_bytes(size_t bytes) { return static_cast<uint8_t*>(std::calloc(bytes, 1)); }
 
@@ -37,8 +37,8 @@ void wait_for_music() {
     while (audio_ready_flag.load(std::memory_order_acquire) == 0) {
         if (std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() >
             music_wait_limit_ms) {
-            std::fprintf(stderr, "audio: %s: not ready after 10 s; the show starts without music\n",
-                         music_path);
+            std::fprintf(stderr, "audio: %s: not ready after %.0f s; the show starts without music\n",
+                         data_path(music_path).c_str(), music_wait_limit_ms / 1000);
             return;
         }
     }

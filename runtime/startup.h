@@ -2,6 +2,10 @@
 #pragma once
 #include "platform/platform.h"
 
+// How long start-up waits for the music before it starts silently (wall
+// time; 10 s unless a tool that is in no hurry sets it).
+extern double music_wait_limit_ms;
+
 // Runs start-up to the point just before the main loop. Returns false when
 // the window or the GL context could not be made (already reported).
 bool demo_startup(const DisplayRequest& display = DisplayRequest());

@@ -1,5 +1,6 @@
 // The capture tool end to end: the timeline of parts and captured frames are
-// the same on every run, and the timeline follows the show's order.
+// the same on every run, the timeline follows the show's order, and a
+// picture's name picks its format.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,6 +9,8 @@
 #include <vector>
 
 #include "tests/support.h"
+#include "tools/capture/capture_run.h"
+#include "tools/capture/png_file.h"
 
 namespace {
 std::string run(const std::string& arguments) {
@@ -59,6 +62,25 @@ TEST(CaptureTool, TimelineFollowsTheShowOrderAndRepeatsExactly) {
         EXPECT_GT(length(k), 15000) << "part " << entries[k].part;
         EXPECT_LT(length(k), 17000) << "part " << entries[k].part;
     }
+    // The end of the show the capture tool checks spans against before
+    // rendering: each of the eight hand-overs comes at most a frame late.
+    EXPECT_GE(entries[8].time, finale_entry_ms);
+    EXPECT_LE(entries[8].time, finale_entry_ms + 8 * 1000.0 / 30 + 1);
+}
+
+// A frame asked for as .jpg is a JPEG of the frame (a PNG's bytes under
+// that name would not decode as JPEG), close to the reference picture.
+TEST(CaptureTool, AFrameNamedJpgIsAJpegOfThatFrame) {
+    if (std::system("command -v ffmpeg >/dev/null") != 0) GTEST_SKIP() << "ffmpeg is not installed";
+    const std::string path = scratch_path("frame.jpg");
+    run("--frame 1500 -o " + path);
+    const std::string decoded =
+        command_output("ffmpeg -v error -f jpeg_pipe -i " + path + " -f rawvideo -pix_fmt rgb24 -");
+    int width = 0, height = 0;
+    std::vector<uint8_t> reference;
+    ASSERT_TRUE(read_png(VAVURAVA_SOURCE_DIR "/tests/golden/frame_1500.png", &width, &height, &reference));
+    ASSERT_EQ(decoded.size(), reference.size());
+    EXPECT_GT(psnr(reference, std::vector<uint8_t>(decoded.begin(), decoded.end())), 35.0);
 }
 
 TEST(CaptureTool, TheSameFrameIsByteIdenticalOnEveryRun) {

@@ -94,13 +94,14 @@ inline bool ends_with(const std::string& s, const std::string& end) {
 }
 
 // Makes folder/dats with links to every file of source_dats but `damaged`,
-// which is written damaged (or left out). An empty `damaged` leaves out dats/.
+// which is written damaged (or left out). An empty `damaged` leaves dats/
+// empty.
 inline void make_damaged_dats(const std::string& source_dats, const std::string& folder, const std::string& damaged,
                               Damage damage) {
     mkdir(folder.c_str(), 0755);
-    if (damaged.empty()) return;
     const std::string dats = folder + "/dats";
     mkdir(dats.c_str(), 0755);
+    if (damaged.empty()) return;
     for (const std::string& name : folder_files(source_dats)) {
         const std::string from = source_dats + "/" + name, to = dats + "/" + name;
         if (name != damaged) {

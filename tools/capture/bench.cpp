@@ -13,7 +13,7 @@
 #include "capture_modes.h"
 #include "capture_run.h"
 #include "label_font.h"
-#include "png_file.h"
+#include "picture_file.h"
 #include "platform/platform.h"
 #include "runtime/demo.h"
 
@@ -69,7 +69,7 @@ bool write_chart(const std::string& path, const std::vector<PartTimes>& parts) {
         std::snprintf(label, sizeof label, "%.1f", parts[k].median);
         draw_label(rgb.data(), width, height, x, bar_top(parts[k].p99) - 22, label);
     }
-    return write_png(path, width, height, rgb.data());
+    return write_picture(path, width, height, rgb.data());
 }
 } // namespace
 

@@ -31,7 +31,13 @@ bool capture_start(int fps, int width, int height, int ssaa) {
     to_picture = std::make_unique<PictureFromRender>(PictureShape{width, height, ssaa});
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // SDL would turn Ctrl-C into a quit event that only a recording heeds;
+    // the tool sets up its own handling where it wants any.
+    setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
     platform_install_virtual_counter(virtual_counter, static_cast<uint64_t>(fps) * ticks_per_frame);
+    // Nobody watches the clock run: a slow or busy machine still gets the
+    // show's sound, however long the music takes to be ready.
+    music_wait_limit_ms = 120000.0;
     DisplayRequest display;
     display.fullscreen = false;
     display.window_width = display.render_width = width * ssaa;

@@ -1,6 +1,7 @@
 // The capture tool's run of the real show under a virtual clock that moves
 // exactly one frame step per frame.
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,7 +10,9 @@ struct CaptureRun {
     int fps = 60;
     int width = 800, height = 600; // the output picture
     int ssaa = 1;                  // the show renders at ssaa times each side
-    uint64_t frame = 0; // index of the frame being rendered
+    // Index of the frame being rendered. The clock is read from the sound
+    // card's thread too (the first time it takes sound), hence atomic.
+    std::atomic<uint64_t> frame{0};
 };
 
 extern CaptureRun capture_run;
@@ -30,5 +33,12 @@ std::vector<uint8_t> capture_read_back();
 // first, filtered down from the render size when supersampled.
 std::vector<uint8_t> capture_grab();
 
-// Show time at which the finale's greetings have all left the screen.
+// Time after the finale's entry at which its greetings have all left the
+// screen: the end of the show for a recording.
 constexpr double greetings_run_ms = 92000.0;
+// The show time of the finale's entry, were every hand-over to fall exactly on
+// its time; each of the eight comes on the first frame past its time, so at a
+// coarse frame step the finale starts a few frames later.
+constexpr double finale_entry_ms = 107000.0;
+// The end of the show known before rendering: the greetings end no earlier.
+constexpr double show_end_ms = finale_entry_ms + greetings_run_ms;

@@ -2,6 +2,9 @@
 // order they were added in, so the file is the same as if one thread wrote it.
 #include "encoder_thread.h"
 
+#include <exception>
+#include <new>
+
 EncoderThread::EncoderThread(std::unique_ptr<MediaWriter> writer, const PictureShape& shape, size_t max_frames)
     : writer_(std::move(writer)), to_picture_(shape), max_frames_(max_frames < 1 ? 1 : max_frames) {
     thread_ = std::thread(&EncoderThread::run, this);
@@ -40,12 +43,23 @@ void EncoderThread::run() {
             job = std::move(jobs_.front());
             jobs_.pop_front();
         }
-        const bool ok = job.is_frame
-                            ? writer_->add_frame(to_picture_.convert(job.rendered).data())
-                            : writer_->add_samples(job.samples.data(), job.samples.size() / job.channels);
+        bool ok = false;
+        std::string problem;
+        // Nothing may escape the thread: an exception would end the process
+        // with the file half written.
+        try {
+            ok = job.is_frame ? writer_->add_frame(to_picture_.convert(job.rendered).data())
+                              : writer_->add_samples(job.samples.data(), job.samples.size() / job.channels);
+            if (!ok) problem = writer_->error();
+        } catch (const std::bad_alloc&) {
+            problem = "out of memory";
+        } catch (const std::exception& e) {
+            problem = e.what();
+        }
         std::lock_guard<std::mutex> lock(mutex_);
         if (job.is_frame) --frames_queued_;
         if (!ok) {
+            error_ = problem;
             failed_ = true;
             jobs_.clear();
             frames_queued_ = 0;
@@ -67,7 +81,11 @@ void EncoderThread::stop(bool drop_queued) {
 
 bool EncoderThread::finish() {
     stop(false);
-    return !failed_ && writer_->finish();
+    if (failed_) return false;
+    if (writer_->finish()) return true;
+    error_ = writer_->error();
+    failed_ = true;
+    return false;
 }
 
 void EncoderThread::discard() {

@@ -9,6 +9,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -30,6 +31,9 @@ public:
     bool finish();
     // Drops what is queued and removes what was written.
     void discard();
+    // Why the writing failed (the writer's reason, or an exception's), once
+    // finish or discard has returned.
+    const std::string& error() const { return error_; }
 
 private:
     struct Job {
@@ -49,5 +53,6 @@ private:
     std::deque<Job> jobs_;
     size_t frames_queued_ = 0;
     bool stopping_ = false, failed_ = false;
+    std::string error_;
     std::thread thread_;
 };

@@ -81,7 +81,9 @@ AVSampleFormat sample_format_for(const AVCodec* codec) {
 class FfmpegWriter : public MediaWriter {
 public:
     FfmpegWriter(const OutputFormat& format, const MediaLayout& layout) : format_(format), layout_(layout) {}
-    ~FfmpegWriter() override { release(); }
+    ~FfmpegWriter() override {
+        if (!finished_) discard();
+    }
     bool open();
     bool add_frame(const uint8_t* rows) override;
     bool add_samples(const int16_t* samples, size_t frames) override;
@@ -119,14 +121,12 @@ private:
     AVPacket* packet_ = nullptr;
     int audio_frame_size_ = 0;
     int64_t frames_ = 0, samples_out_ = 0;
-    bool failed_ = false;
+    bool failed_ = false, finished_ = false;
 };
 
 bool FfmpegWriter::fail(const std::string& what, int error) {
-    std::fprintf(stderr, "capture: %s: %s%s%s\n", format_.path.c_str(), what.c_str(), error ? ": " : "",
-                 error ? error_text(error).c_str() : "");
     failed_ = true;
-    return false;
+    return MediaWriter::fail(error ? what + ": " + error_text(error) : what);
 }
 
 bool FfmpegWriter::open_output(Output* output, const char* muxer, const std::string& path) {
@@ -264,7 +264,7 @@ bool FfmpegWriter::start_output(Output* output) {
 bool FfmpegWriter::open() {
     const Codecs codecs = codecs_for(format_.kind, layout_.lossless);
     if (!codecs.muxer) return fail("not a format this writer knows");
-    if (!open_output(&main_, codecs.muxer, format_.path)) return false;
+    if (!open_output(&main_, codecs.muxer, format_.file)) return false;
     if (codecs.sound_muxer) {
         if (!open_output(&sound_file_, codecs.sound_muxer, format_.sound_path)) return false;
         sound_ = &sound_file_;
@@ -365,6 +365,7 @@ bool FfmpegWriter::finish() {
             return fail("cannot write", error);
     }
     release();
+    finished_ = true;
     return true;
 }
 
@@ -398,17 +399,19 @@ void FfmpegWriter::discard() {
         if (sound_file_.created) std::remove(format_.sound_path.c_str());
         if (!format_.created_folder.empty()) rmdir(format_.created_folder.c_str());
     } else if (main_.created) {
-        std::remove(format_.path.c_str());
+        std::remove(format_.file.c_str());
     }
     main_.created = sound_file_.created = false;
 }
 } // namespace
 
-std::unique_ptr<MediaWriter> open_ffmpeg_writer(const OutputFormat& format, const MediaLayout& layout) {
+std::unique_ptr<MediaWriter> open_ffmpeg_writer(const OutputFormat& format, const MediaLayout& layout,
+                                                std::string* problem) {
     // The libraries' own reports (encoder statistics and the like) would bury the progress bar.
     av_log_set_level(AV_LOG_ERROR);
     auto writer = std::make_unique<FfmpegWriter>(format, layout);
     if (!writer->open()) {
+        *problem = writer->error();
         writer->discard();
         return nullptr;
     }

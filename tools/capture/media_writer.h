@@ -15,6 +15,7 @@ struct MediaLayout {
     bool lossless = false;
 };
 
+// A writer destroyed before it finished removes what it wrote, as discard does.
 class MediaWriter {
 public:
     virtual ~MediaWriter() = default;
@@ -26,9 +27,25 @@ public:
     virtual bool finish() = 0;
     // Closes and removes everything written (after a failure).
     virtual void discard() = 0;
+    // What failed first, once a call has returned false.
+    const std::string& error() const { return error_; }
+
+protected:
+    // Keeps the first reason; returns false for the caller to pass on.
+    bool fail(const std::string& problem) {
+        if (error_.empty()) error_ = problem;
+        return false;
+    }
+
+private:
+    std::string error_;
 };
 
-// Null when the writer cannot start (already reported on standard error).
-std::unique_ptr<MediaWriter> open_media_writer(const OutputFormat& format, const MediaLayout& layout);
-std::unique_ptr<MediaWriter> open_ogm_writer(const std::string& path, const MediaLayout& layout);
-std::unique_ptr<MediaWriter> open_ffmpeg_writer(const OutputFormat& format, const MediaLayout& layout);
+// The writer writes format.file (format.path names it in messages). Null
+// when it cannot start, with *problem saying why; nothing is left behind.
+std::unique_ptr<MediaWriter> open_media_writer(const OutputFormat& format, const MediaLayout& layout,
+                                               std::string* problem);
+std::unique_ptr<MediaWriter> open_ogm_writer(const OutputFormat& format, const MediaLayout& layout,
+                                             std::string* problem);
+std::unique_ptr<MediaWriter> open_ffmpeg_writer(const OutputFormat& format, const MediaLayout& layout,
+                                                std::string* problem);

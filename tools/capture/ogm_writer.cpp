@@ -12,6 +12,7 @@
 #include <vorbis/vorbisenc.h>
 #include <xvid.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -31,6 +32,7 @@ public:
 
 private:
     void write_page(const ogg_page& page);
+    std::string write_problem() const;
     void drain(ogg_stream_state* stream, bool flush);
     void encode_audio_blocks();
     void release();
@@ -49,7 +51,8 @@ private:
     int64_t frames_ = 0;
     // Each frame packet waits for the next, so the last can carry end-of-stream.
     std::vector<uint8_t> pending_;
-    bool failed_ = false;
+    bool failed_ = false, finished_ = false;
+    int write_errno_ = 0;
 };
 
 void packet_in(ogg_stream_state* stream, std::vector<uint8_t>& bytes, int64_t granule, bool bos, bool eos,
@@ -65,9 +68,16 @@ void packet_in(ogg_stream_state* stream, std::vector<uint8_t>& bytes, int64_t gr
 }
 
 void OgmWriter::write_page(const ogg_page& page) {
+    if (failed_) return;
     if (std::fwrite(page.header, 1, page.header_len, file_) != static_cast<size_t>(page.header_len) ||
-        std::fwrite(page.body, 1, page.body_len, file_) != static_cast<size_t>(page.body_len))
+        std::fwrite(page.body, 1, page.body_len, file_) != static_cast<size_t>(page.body_len)) {
         failed_ = true;
+        write_errno_ = errno;
+    }
+}
+
+std::string OgmWriter::write_problem() const {
+    return std::string("cannot write: ") + std::strerror(write_errno_ ? write_errno_ : errno);
 }
 
 void OgmWriter::drain(ogg_stream_state* stream, bool flush) {
@@ -86,10 +96,7 @@ void OgmWriter::encode_audio_blocks() {
 
 bool OgmWriter::open(const MediaLayout& layout) {
     file_ = std::fopen(path_.c_str(), "wb");
-    if (!file_) {
-        std::fprintf(stderr, "capture: %s: cannot write\n", path_.c_str());
-        return false;
-    }
+    if (!file_) return fail(std::string("cannot write: ") + std::strerror(errno));
     created_ = true;
     databuild::XvidSettings settings;
     settings.width = layout.width;
@@ -99,8 +106,7 @@ bool OgmWriter::open(const MediaLayout& layout) {
     try {
         encoder_ = std::make_unique<databuild::XvidEncoder>(settings);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "capture: %s: %s\n", path_.c_str(), e.what());
-        return false;
+        return fail(e.what());
     }
 
     ogg_stream_init(&video_, 1);
@@ -127,7 +133,7 @@ bool OgmWriter::open(const MediaLayout& layout) {
     ogg_stream_packetin(&audio_, &comments);
     ogg_stream_packetin(&audio_, &codebooks);
     drain(&audio_, true);
-    return !failed_;
+    return !failed_ || fail(write_problem());
 }
 
 bool OgmWriter::add_frame(const uint8_t* rows) {
@@ -135,8 +141,7 @@ bool OgmWriter::add_frame(const uint8_t* rows) {
     try {
         bytes = encoder_->encode(rows, XVID_CSP_RGB, 4);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "capture: %s: %s\n", path_.c_str(), e.what());
-        return false;
+        return fail(e.what());
     }
     // A frame the encoder holds back still takes its place in time.
     std::vector<uint8_t> packet = {static_cast<uint8_t>(0x40 | (encoder_->keyframe() ? 0x08 : 0)), 1};
@@ -146,17 +151,17 @@ bool OgmWriter::add_frame(const uint8_t* rows) {
     ++frames_;
     drain(&video_, false);
     drain(&audio_, false);
-    return !failed_;
+    return !failed_ || fail(write_problem());
 }
 
 bool OgmWriter::add_samples(const int16_t* samples, size_t frames) {
-    if (frames == 0) return !failed_;
+    if (frames == 0) return !failed_ || fail(write_problem());
     float** buffer = vorbis_analysis_buffer(&dsp_, static_cast<int>(frames));
     for (size_t i = 0; i < frames; ++i)
         for (int c = 0; c < channels_; ++c) buffer[c][i] = samples[i * channels_ + c] / 32768.0f;
     vorbis_analysis_wrote(&dsp_, static_cast<int>(frames));
     encode_audio_blocks();
-    return !failed_;
+    return !failed_ || fail(write_problem());
 }
 
 bool OgmWriter::finish() {
@@ -168,8 +173,8 @@ bool OgmWriter::finish() {
     release();
     const bool ok = !failed_ && std::fclose(file_) == 0;
     file_ = nullptr;
-    if (!ok) std::fprintf(stderr, "capture: %s: cannot write\n", path_.c_str());
-    return ok;
+    finished_ = ok;
+    return ok || fail(write_problem());
 }
 
 void OgmWriter::release() {
@@ -193,14 +198,15 @@ void OgmWriter::discard() {
 }
 
 OgmWriter::~OgmWriter() {
-    release();
-    if (file_) std::fclose(file_);
+    if (!finished_) discard();
 }
 } // namespace
 
-std::unique_ptr<MediaWriter> open_ogm_writer(const std::string& path, const MediaLayout& layout) {
-    auto writer = std::make_unique<OgmWriter>(path, layout);
+std::unique_ptr<MediaWriter> open_ogm_writer(const OutputFormat& format, const MediaLayout& layout,
+                                             std::string* problem) {
+    auto writer = std::make_unique<OgmWriter>(format.file, layout);
     if (!writer->open(layout)) {
+        *problem = writer->error();
         writer->discard();
         return nullptr;
     }

@@ -6,6 +6,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,8 @@ extern "C" {
 const char supported_outputs[] =
     ".mp4 (H.264 and AAC), .mkv (H.264 or, with --lossless, FFV1; FLAC), .webm (VP9 and Opus), "
     ".ogm (MPEG-4 and Vorbis), or a PNG sequence: FOLDER/ or a pattern such as frames/%06d.png";
+
+const char picture_outputs[] = "FILE.png, or FILE.jpg (or .jpeg) for JPEG";
 
 namespace {
 bool ends_with_lower(const std::string& text, const char* end) {
@@ -62,11 +65,51 @@ bool replaceable_file(const std::string& path, std::string* problem) {
         *problem = "is a folder";
         return false;
     }
+    // A device or pipe would be replaced by a plain file, not written.
+    if (!S_ISREG(info.st_mode)) {
+        *problem = "is not a regular file";
+        return false;
+    }
     if (access(path.c_str(), W_OK) != 0) {
         *problem = std::strerror(errno);
         return false;
     }
     return true;
+}
+
+bool is_digits(const std::string& text) {
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// Whether the folder holds a picture the pattern names (its %d or %0Nd
+// conversion matched by any number); *example names the first found.
+bool holds_numbered_pictures(const std::string& folder, const std::string& pattern, std::string* example) {
+    const size_t slash = pattern.rfind('/');
+    const std::string name = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+    const size_t percent = name.find('%');
+    if (percent == std::string::npos) return false;
+    size_t end = percent + 1;
+    while (end < name.size() && name[end] >= '0' && name[end] <= '9') ++end;
+    if (end >= name.size() || name[end] != 'd') return false;
+    const std::string before = name.substr(0, percent), after = name.substr(end + 1);
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return false;
+    bool found = false;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string file = entry->d_name;
+        if (file.size() > before.size() + after.size() && file.compare(0, before.size(), before) == 0 &&
+            file.compare(file.size() - after.size(), after.size(), after) == 0 &&
+            is_digits(file.substr(before.size(), file.size() - before.size() - after.size()))) {
+            *example = file;
+            found = true;
+            break;
+        }
+    }
+    closedir(dir);
+    return found;
 }
 } // namespace
 
@@ -95,6 +138,7 @@ bool output_format_for(const std::string& path, OutputFormat* format) {
         const size_t name = slash == std::string::npos ? 0 : slash + 1;
         f.sound_path = f.path.substr(0, f.path.find('%', name)) + "sound.wav";
     }
+    f.file = f.path;
     *format = f;
     return true;
 }
@@ -126,13 +170,39 @@ bool prepare_output(OutputFormat* format, std::string* problem) {
     const std::string folder = folder_of(format->path);
     if (format->kind != OutputKind::png_sequence)
         return writable_folder(folder, problem) && replaceable_file(format->path, problem);
+    std::string example;
+    if (holds_numbered_pictures(folder, format->path, &example)) {
+        *problem = "the folder already holds numbered pictures, such as " + example +
+                   "; remove them or choose another folder";
+        return false;
+    }
+    return prepare_folder(folder, &format->created_folder, problem) && replaceable_file(format->sound_path, problem);
+}
+
+bool is_jpeg_name(const std::string& path) { return ends_with_lower(path, ".jpg") || ends_with_lower(path, ".jpeg"); }
+
+bool is_picture_name(const std::string& path) { return ends_with_lower(path, ".png") || is_jpeg_name(path); }
+
+bool prepare_picture(const std::string& path, std::string* problem) {
+    return writable_folder(folder_of(path), problem) && replaceable_file(path, problem);
+}
+
+bool prepare_folder(const std::string& folder, std::string* created, std::string* problem) {
     if (!is_folder(folder)) {
-        if (!writable_folder(folder_of(folder), problem)) return false;
+        std::string parent = folder;
+        while (parent.size() > 1 && parent.back() == '/') parent.pop_back();
+        if (!writable_folder(folder_of(parent), problem)) return false;
         if (mkdir(folder.c_str(), 0777) != 0) {
             *problem = folder + ": " + std::strerror(errno);
             return false;
         }
-        format->created_folder = folder;
+        *created = folder;
     }
-    return writable_folder(folder, problem) && replaceable_file(format->sound_path, problem);
+    return writable_folder(folder, problem);
+}
+
+std::string path_in(const std::string& folder, const std::string& name) {
+    std::string joined = folder;
+    while (!joined.empty() && joined.back() == '/') joined.pop_back();
+    return joined + "/" + name;
 }

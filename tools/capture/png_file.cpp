@@ -5,18 +5,15 @@
 
 #include <cstdio>
 
-bool write_png(const std::string& path, int width, int height, const uint8_t* rows) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        std::fprintf(stderr, "capture: %s: cannot write\n", path.c_str());
-        return false;
-    }
+bool write_png(std::FILE* file, int width, int height, const uint8_t* rows) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
+    if (!png || !info) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        std::fprintf(stderr, "capture: %s: cannot write\n", path.c_str());
         return false;
     }
     png_init_io(png, file);
@@ -27,7 +24,7 @@ bool write_png(const std::string& path, int width, int height, const uint8_t* ro
         png_write_row(png, const_cast<png_bytep>(rows + static_cast<size_t>(y) * width * 3));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    return std::fclose(file) == 0;
+    return true;
 }
 
 bool read_png(const std::string& path, int* width, int* height, std::vector<uint8_t>* rows) {

@@ -1,20 +1,26 @@
 // Records the show to a video file with its own sound: the music thread's
 // output taken through the wave-out file sink in step with the virtual clock.
 // The encoder runs on its own thread while the next frame renders.
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <new>
+#include <string>
 #include <vector>
 
+#include "audio/music.h"
 #include "capture_modes.h"
 #include "capture_run.h"
 #include "encoder_thread.h"
 #include "media_writer.h"
+#include "output_file.h"
 #include "output_format.h"
 #include "platform/wave_out.h"
 #include "runtime/clock.h"
@@ -29,6 +35,7 @@ constexpr size_t queue_frames = 8;
 struct Recording {
     std::unique_ptr<EncoderThread> encoder;
     bool failed = false;
+    std::string problem; // why it failed, when the failure was not the writer's
     double from_ms = 0;
     int64_t samples_seen = 0;
     int rate = 44100, channels = 2;
@@ -53,8 +60,8 @@ void on_samples(const int16_t* samples, size_t frames, int channels, int rate, v
     }
     if (rate != recording.open_rate || channels != recording.open_channels) {
         if (!recording.failed)
-            std::fprintf(stderr, "capture: the sound changed to %d Hz, %d channels after the recording began\n",
-                         rate, channels);
+            recording.problem = "the sound changed to " + std::to_string(rate) + " Hz, " + std::to_string(channels) +
+                                " channels after the recording began";
         recording.failed = true;
         return;
     }
@@ -72,16 +79,18 @@ bool open_recording(const OutputFormat& format, const CaptureSettings& settings,
     layout.channels = recording.channels;
     layout.crf = settings.crf;
     layout.lossless = settings.lossless;
-    std::unique_ptr<MediaWriter> writer = open_media_writer(format, layout);
+    std::unique_ptr<MediaWriter> writer = open_media_writer(format, layout, &recording.problem);
     if (!writer) return false;
     const size_t frame_bytes = static_cast<size_t>(settings.width) * settings.height * 3 * settings.ssaa * settings.ssaa;
     const size_t depth = std::clamp<size_t>(queue_bytes / frame_bytes, 2, queue_frames);
     try {
         recording.encoder = std::make_unique<EncoderThread>(std::move(writer), PictureShape{settings.width, settings.height, settings.ssaa}, depth);
+    } catch (const std::bad_alloc&) {
+        recording.problem = "out of memory";
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "capture: %s: %s\n", settings.output.c_str(), e.what());
-        return false;
+        recording.problem = e.what();
     }
+    if (!recording.encoder) return false;
     recording.open_rate = recording.rate;
     recording.open_channels = recording.channels;
     // The sound held so far starts at --from; the pictures at the first frame.
@@ -108,27 +117,47 @@ void show_progress(double t, double end, std::chrono::steady_clock::time_point s
                  static_cast<int>(eta) / 60, static_cast<int>(eta) % 60);
 }
 
+// Ctrl-C or a termination signal: the recording stops at the next frame and
+// its file is finished, so what was recorded plays.
+volatile std::sig_atomic_t stop_signal = 0;
+
+void on_stop_signal(int signal) { stop_signal = signal; }
+
+void catch_stop_signals() {
+    struct sigaction action = {};
+    action.sa_handler = on_stop_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// One line says what failed; everything written goes.
 int give_up(const std::string& output) {
-    if (recording.encoder) recording.encoder->discard();
+    std::string problem = recording.problem;
+    if (recording.encoder) {
+        recording.encoder->discard();
+        if (problem.empty()) problem = recording.encoder->error();
+    }
     recording.encoder.reset();
-    std::fprintf(stderr, "capture: %s: nothing kept\n", output.c_str());
+    std::fprintf(stderr, "capture: %s: %s; nothing kept\n", output.c_str(),
+                 problem.empty() ? "the recording failed" : problem.c_str());
     return 1;
 }
-} // namespace
 
-int capture_record(const CaptureSettings& settings) {
+int record(const CaptureSettings& settings, OutputFormat& format) {
     const std::string& output = settings.output;
-    OutputFormat format;
     std::string problem;
-    if (!output_format_for(output, &format)) {
-        std::fprintf(stderr, "capture: %s: not a format this tool writes\n", output.c_str());
-        return 2;
+    // A single file is written beside its name and takes it only when complete.
+    TemporaryFile temporary;
+    if (format.kind != OutputKind::png_sequence) {
+        if (!temporary.create(format.path, &problem)) {
+            std::fprintf(stderr, "capture: %s: cannot write (%s)\n", output.c_str(), problem.c_str());
+            return 1;
+        }
+        format.file = temporary.path();
     }
-    // Checked before the show starts, so a mistake costs no rendering.
-    if (!prepare_output(&format, &problem)) {
-        std::fprintf(stderr, "capture: %s: cannot write (%s)\n", output.c_str(), problem.c_str());
-        return 1;
-    }
+    catch_stop_signals();
     const int fps = settings.fps;
     const double from_ms = settings.from_ms, to_ms = settings.to_ms;
     recording.from_ms = from_ms;
@@ -137,12 +166,14 @@ int capture_record(const CaptureSettings& settings) {
         if (!format.created_folder.empty()) rmdir(format.created_folder.c_str());
         return 1;
     }
+    // Start-up has stopped waiting for the music: 0 when it was not ready in
+    // time, -1 when it cannot be played (said above).
+    const int32_t music = audio_ready_flag.load();
     const bool terminal = isatty(2);
     const auto start = std::chrono::steady_clock::now();
     double finale_entry = -1;
-    // Without --to the whole show is recorded, to the end of the greetings;
-    // the nominal length only drives the progress bar.
-    const double nominal_end = to_ms >= 0 ? to_ms : 215000.0;
+    // Without --to the whole show is recorded, to the end of the greetings.
+    const double end_ms = to_ms >= 0 ? to_ms : show_end_ms;
     uint64_t written = 0;
     bool stopped = false;
     for (;;) {
@@ -150,33 +181,52 @@ int capture_record(const CaptureSettings& settings) {
         wave_sink_advance_to(demo_clock());
         if (recording.failed) return give_up(output);
         if (current_part == 100 && finale_entry < 0) finale_entry = frame_time;
-        const bool done = to_ms >= 0 ? frame_time >= to_ms
-                                     : (finale_entry >= 0 && frame_time - finale_entry >= greetings_run_ms);
-        if (done) break;
+        const bool greetings_over = finale_entry >= 0 && frame_time - finale_entry >= greetings_run_ms;
+        if (greetings_over || (to_ms >= 0 && frame_time >= to_ms)) break;
         if (frame_time >= from_ms) {
             if (!recording.encoder && !open_recording(format, settings, frame_time)) return give_up(output);
             if (!recording.encoder->add_frame(capture_read_back())) return give_up(output);
             ++written;
         }
-        if (terminal && capture_run.frame % 15 == 0) show_progress(frame_time, nominal_end, start, capture_run.frame);
+        if (terminal && capture_run.frame % 15 == 0) show_progress(frame_time, end_ms, start, capture_run.frame);
         capture_advance();
-        // Ctrl-C (or a termination signal) reaches the show as its quit
-        // event: stop here and finish the file, so what was recorded plays.
-        if (quit_flag) {
+        if (quit_flag || stop_signal) {
             stopped = true;
             wave_sink_advance_to(demo_clock()); // the sound of the last frame
             break;
         }
     }
     if (terminal) std::fprintf(stderr, "\n");
+    // A signal's conventional status: 130 for SIGINT, 143 for SIGTERM.
+    const int stopped_status = 128 + (stop_signal ? static_cast<int>(stop_signal) : SIGINT);
     if (!recording.encoder) {
         std::fprintf(stderr, "capture: %s: nothing recorded\n", output.c_str());
         if (!format.created_folder.empty()) rmdir(format.created_folder.c_str());
-        return stopped ? 130 : 1;
+        return stopped ? stopped_status : 1;
     }
     if (!recording.encoder->finish()) return give_up(output);
     recording.encoder.reset();
-    std::fprintf(stderr, "capture: %s %s (%llu frames at %d fps)\n", stopped ? "stopped early; kept" : "wrote",
-                 output.c_str(), static_cast<unsigned long long>(written), fps);
-    return stopped ? 130 : 0;
+    if (format.kind != OutputKind::png_sequence && !temporary.commit(&problem)) {
+        recording.problem = "cannot write (" + problem + ")";
+        return give_up(output);
+    }
+    std::fprintf(stderr, "capture: %s %s (%llu frames at %d fps%s)\n", stopped ? "stopped early; kept" : "wrote",
+                 output.c_str(), static_cast<unsigned long long>(written), fps,
+                 music == 1 ? "" : music == 0 ? "; no sound: the music was not ready in time"
+                                              : "; no sound: the music could not be played");
+    return stopped ? stopped_status : 0;
+}
+} // namespace
+
+int capture_record(const CaptureSettings& settings, OutputFormat format) {
+    // Out of memory at a very large size, on this thread: the same single
+    // message and nothing left, as for a failure on the encoder's thread.
+    try {
+        return record(settings, format);
+    } catch (const std::bad_alloc&) {
+        recording.problem = "out of memory";
+    } catch (const std::exception& e) {
+        recording.problem = e.what();
+    }
+    return give_up(settings.output);
 }

@@ -8,7 +8,7 @@
 #include "capture_modes.h"
 #include "capture_run.h"
 #include "label_font.h"
-#include "png_file.h"
+#include "picture_file.h"
 #include "runtime/demo.h"
 
 namespace {
@@ -91,5 +91,5 @@ int capture_sheet(const CaptureSettings& settings) {
         std::snprintf(label, sizeof label, "PART %d  %.1f S", chosen[k].first, chosen[k].second.time / 1000);
         draw_label(sheet.data(), width, height, ox + 8, oy + 8, label);
     }
-    return write_png(settings.output, width, height, sheet.data()) ? 0 : 1;
+    return write_picture(settings.output, width, height, sheet.data()) ? 0 : 1;
 }

@@ -74,6 +74,10 @@ Image glow_text(const std::string& text, int w, int h, const TextStyle& style, c
 // JPEG encoding of an image (top row first), quality 0..100; colour at a
 // quarter of the resolution unless full_colour is set.
 std::vector<uint8_t> encode_jpeg(const Image& img, int quality, bool full_colour = false);
+// Decodes one of our own JPEGs (libjpeg's standard error handling ends the
+// process on a broken file): comps bytes a pixel, top row first.
+struct DecodedJpeg { int w = 0, h = 0, comps = 0; std::vector<uint8_t> rgb; };
+DecodedJpeg decode_jpeg(const std::vector<uint8_t>& bytes);
 
 // Where the sprite glow ("part") falls to zero, in half-widths from its centre.
 constexpr float sprite_glow_edge = 0.85f;
@@ -83,9 +87,16 @@ struct NamedFile { std::string name; std::vector<uint8_t> bytes; };
 std::vector<std::string> image_names();
 std::vector<uint8_t> make_image(const std::string& name);
 
-// Music: the interleaved stereo PCM of the whole track and its Ogg Vorbis file.
+// The programs' icon at each of icon_sizes, in that order: the logo, round on
+// a transparent square, as PNG bytes.
+constexpr int icon_sizes[] = {16, 32, 48, 64, 128, 256, 512};
+std::vector<std::vector<uint8_t>> make_icons();
+
+// Music: the interleaved stereo PCM of the whole track, mastered, and its Ogg
+// Vorbis file. The track ends with the greetings and a tail.
 constexpr int music_rate = 44100;
-constexpr double music_seconds = 216.0;
+constexpr double music_seconds = 201.0;
+constexpr float music_quality = 0.5f;
 std::vector<float> synthesise_music();
 // The track's own file: stereo at `rate`, with its title and artist tags.
 std::vector<uint8_t> encode_vorbis(const std::vector<float>& stereo, int rate, float quality);

@@ -1,4 +1,4 @@
-// Image operations and the libjpeg writer.
+// Image operations and the libjpeg writer and reader.
 #include "databuild.h"
 
 #include <cstdio>
@@ -239,6 +239,26 @@ std::vector<uint8_t> encode_jpeg(const Image& img, int quality, bool full_colour
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     return out;
+}
+
+DecodedJpeg decode_jpeg(const std::vector<uint8_t>& bytes) {
+    DecodedJpeg d;
+    jpeg_decompress_struct c;
+    jpeg_error_mgr e;
+    c.err = jpeg_std_error(&e);
+    jpeg_create_decompress(&c);
+    jpeg_mem_src(&c, const_cast<unsigned char*>(bytes.data()), (unsigned long)bytes.size());
+    jpeg_read_header(&c, TRUE);
+    jpeg_start_decompress(&c);
+    d.w = c.output_width; d.h = c.output_height; d.comps = c.output_components;
+    d.rgb.resize((size_t)d.w * d.h * d.comps);
+    while (c.output_scanline < c.output_height) {
+        JSAMPROW row = &d.rgb[(size_t)c.output_scanline * d.w * d.comps];
+        jpeg_read_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_decompress(&c);
+    jpeg_destroy_decompress(&c);
+    return d;
 }
 
 }  // namespace databuild

@@ -1,6 +1,8 @@
 // vavurava-databuilder OUTDIR: writes OUTDIR/dats/* (images, music, clips) and
 // OUTDIR/data/{room_table.bin,ring_table.bin,tables.cpp}. The music is made on a
 // worker thread while the clips are encoded; one progress line per file.
+// vavurava-databuilder --icons FOLDER NAME: the icon at every size, as
+// FOLDER/hicolor/NxN/apps/NAME.png.
 #include "databuild.h"
 
 #include <sys/stat.h>
@@ -11,6 +13,7 @@
 #include <cstring>
 #include <exception>
 #include <future>
+#include <iterator>
 #include <string>
 
 using namespace databuild;
@@ -33,19 +36,39 @@ static void write_file(const std::string& path, const void* data, size_t size) {
 
 static void write_file(const std::string& path, const std::vector<uint8_t>& b) { write_file(path, b.data(), b.size()); }
 
+static void write_icons(const std::string& folder, const std::string& name) {
+    make_dir(folder);
+    make_dir(folder + "/hicolor");
+    const std::vector<std::vector<uint8_t>> icons = make_icons();
+    for (size_t k = 0; k < icons.size(); ++k) {
+        const std::string side = std::to_string(icon_sizes[k]);
+        const std::string apps = folder + "/hicolor/" + side + "x" + side + "/apps";
+        make_dir(folder + "/hicolor/" + side + "x" + side);
+        make_dir(apps);
+        write_file(apps + "/" + name + ".png", icons[k]);
+    }
+    std::printf("databuilder: %s/hicolor/*/apps/%s.png (%zu sizes)\n", folder.c_str(), name.c_str(),
+                std::size(icon_sizes));
+}
+
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: vavurava-databuilder OUTDIR\n");
+    const bool icons = argc == 4 && std::strcmp(argv[1], "--icons") == 0;
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: vavurava-databuilder OUTDIR\n       vavurava-databuilder --icons FOLDER NAME\n");
         return 2;
     }
     try {
+        if (icons) {
+            write_icons(argv[2], argv[3]);
+            return 0;
+        }
         std::string out = argv[1];
         make_dir(out);
         make_dir(out + "/dats");
         make_dir(out + "/data");
         auto music = std::async(std::launch::async, [] {
             std::vector<float> pcm = synthesise_music();
-            return encode_vorbis(pcm, music_rate, 0.1f);
+            return encode_vorbis(pcm, music_rate, music_quality);
         });
         std::vector<uint8_t> room = make_room_table(), ring = make_ring_table();
         write_file(out + "/data/room_table.bin", room);
