@@ -620,6 +620,23 @@ TEST(ImageOps, BlurSpreadsEvenlyAcrossTheWrapAndKeepsTheTotal) {
     EXPECT_GT(v[2], 0.0f);
 }
 
+TEST(ImageOps, BandLimitRemovesTexelStripesAcrossAndKeepsSlowWavesAndEverythingDown) {
+    // Columns alternate (0.5 cycles a texel) on a slow wave across (1/16);
+    // rows alternate too, which a cut of 0.5 down must leave alone.
+    Image img(64, 16);
+    const double pi = 3.14159265358979;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 64; ++x)
+            img.at(x, y)[0] = (float)(0.5 + 0.2 * std::sin(2 * pi * x / 16) + 0.1 * (x % 2 ? 1 : -1)),
+            img.at(x, y)[1] = y % 2 ? 0.7f : 0.3f;
+    band_limit(img, 0.3f, 0.5f);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 64; ++x) {
+            EXPECT_NEAR(img.at(x, y)[0], 0.5 + 0.2 * std::sin(2 * pi * x / 16), 0.015) << x;
+            EXPECT_FLOAT_EQ(img.at(x, y)[1], y % 2 ? 0.7f : 0.3f);
+        }
+}
+
 // Round, so the corners show the desktop through; the logo's blue ring and
 // lettering inside at every size.
 TEST(Icons, EachSizeIsTheLogoOnATransparentDisc) {

@@ -28,11 +28,12 @@ const float cyan_core[3] = {0.85f, 1.0f, 1.0f}, cyan_glow[3] = {0.05f, 0.55f, 0.
 const float* const cores[3] = {blue_core, violet_core, cyan_core};
 const float* const glows[3] = {blue_glow, violet_glow, cyan_glow};
 
-// Without mipmaps, linear filtering shimmers where texels come out about as
-// small as the pixels or smaller. The images made larger for today's screens
-// keep, across and down, only detail down to cut_x and cut_y cycles a texel:
-// about what an 800 x 600 picture shows cleanly where the image is not
-// magnified there, and all of it where the image is.
+// Without mipmaps, linear filtering shimmers where texels come out smaller
+// than the pixels, and ripples texel-sized detail where they come out not
+// much larger. The images made larger for today's screens keep, across and
+// down, only detail down to cut_x and cut_y cycles a texel (0.5 keeps all):
+// set against renders of an 800 x 600 picture supersampled three times, so
+// that none differs from its reference more than the smaller image did.
 Image keep_detail(Image img, float cut_x, float cut_y) {
     band_limit(img, cut_x, cut_y);
     return img;
@@ -95,7 +96,9 @@ Image greeting(const std::string& text, int variant, bool heading) {
 }
 
 // Five copies of the title turn on quads a little larger than the picture:
-// at 1024 x 512 about 1.6 pixels a texel across and 2.4 down at 1440 x 1080.
+// at 1024 x 512 about 1.6 pixels a texel across and 2.4 down at 1440 x 1080,
+// 0.88 and 1.33 at 800 x 600; turning, the width can lie down the picture's
+// 678 pixels, 0.66 pixels a texel.
 Image title() {
     Image img = glow_text("Vavurava Rive", 1024, 512, {152, 1, 0.5f, 0.75f}, blue_core, violet_glow);
     // A thin electric line under the title.
@@ -107,17 +110,16 @@ Image title() {
         line(img, (float)x, y, (float)x + 8, ny, 3.2f, c);
         y = ny;
     }
-    // Turning, the image's width comes to lie along the quad's height too.
-    return keep_detail(img, 0.2f, 0.45f);
+    return keep_detail(img, 0.25f, 0.5f);
 }
 
 // The title card covers the picture: 1.4 pixels a texel across and 2.1 down
-// at 1440 x 1080.
+// at 1440 x 1080, 0.78 and 1.17 at 800 x 600.
 Image title_card() {
     Image img = glow_text("a qorv production", 1024, 512, {80, 1, 0.406f}, violet_core, violet_glow);
     add(img, glow_text("in the wires tonight", 1024, 512, {68, 1, 0.68f}, blue_core, blue_glow), 0.8f);
     sparks(img, 30, 43, blue_glow, 3.0f, 8.0f);
-    return keep_detail(img, 0.22f, 0.42f);
+    return keep_detail(img, 0.24f, 0.45f);
 }
 
 // Film band: two frames of a film strip to the image, each an eye glowing in
@@ -263,11 +265,13 @@ const std::map<std::string, ImageMaker>& makers() {
         });
         t["Vorlane"] = lettering_image(title);
         t["eyes"] = lettering_image(eyes);
-        // The captions of parts 3 and 9 drift by on quads about 1.2 times the
-        // picture's size, magnified down their height even at 800 x 600. Those
-        // of part 5 cross the tunnel at about their own size at 800 x 600.
+        // The captions of parts 3 and 9 drift by on quads 1.6 times the
+        // picture's width and 1.2 times its height: in the room 1.26 pixels a
+        // texel across and 2.8 down at 800 x 600; over the surface, whose view
+        // widens to 75 degrees, as little as 0.68 across. Those of part 5
+        // cross the tunnel at about their own size at 800 x 600.
         t["text01"] = lettering_image([] {
-            return keep_detail(glow_text("inside the machine", 1024, 256, {104, 1, 0.5f, 0.86f}, blue_core, blue_glow), 0.18f, 0.5f);
+            return keep_detail(glow_text("inside the machine", 1024, 256, {104, 1, 0.5f, 0.86f}, blue_core, blue_glow), 0.3f, 0.5f);
         });
         t["text02"] = lettering_image([] {
             return keep_detail(glow_text("down the wire", 512, 128, {56}, cyan_core, cyan_glow), 0.45f, 0.45f);
