@@ -38,7 +38,11 @@ Image fbm(int w, int h, int octaves, int base_cells, uint64_t seed);
 void colorize(Image& img, const float lo[3], const float hi[3]);
 void add(Image& dst, const Image& src, float k);
 void multiply(Image& dst, const Image& src);
-void blur(Image& img, int radius, int passes);
+// Box blur of a grey plane w*h, `passes` times, wrapping round.
+void blur(std::vector<float>& grey, int w, int h, int radius, int passes);
+// Removes detail finer than cut_x cycles per pixel across and cut_y down
+// (0.5 keeps all) with a Lanczos filter; wraps round, and clamps to 0..1.
+void band_limit(Image& img, float cut_x, float cut_y);
 void fill_rect(Image& img, int x0, int y0, int x1, int y1, const float c[3], float alpha = 1);
 void glow_dot(Image& img, float cx, float cy, float radius, const float c[3], float power = 2);
 void line(Image& img, float x0, float y0, float x1, float y1, float width, const float c[3]);
@@ -46,12 +50,26 @@ void bevel_rect(Image& img, int x0, int y0, int x1, int y1, float light, float d
 void clamp01(Image& img);
 void gamma_scale(Image& img, float k, float gamma);
 
-// Lettering: renders UTF-8 text with DejaVu Sans Bold into a coverage mask
-// sized w*h, centred, at the pixel height given (shrunk to fit the width).
-std::vector<float> text_mask(const std::string& text, int w, int h, int pixel_height);
-// Bright lettering with a glow on black, for images shown additively.
-Image glow_text(const std::string& text, int w, int h, int pixel_height,
-                const float core[3], const float glow[3], uint64_t seed);
+// Lettering: a word in DejaVu Sans Bold as a coverage mask w*h, its ink
+// centred at (w / 2, centre_y * h), shrunk to fit max_width * w by
+// max_height * h. x_scale below 1 narrows the glyphs.
+struct TextStyle {
+    float pixel_height;      // em size in pixels
+    float x_scale = 1;
+    float centre_y = 0.5f;   // fraction of the height, from the top
+    float max_width = 0.92f, max_height = 0.9f;
+};
+struct Lettering {
+    std::vector<float> mask;   // w*h, 0..1
+    float pixel_height = 0;    // after fitting
+    float ink_width = 0;       // pixels from the ink's left edge to its right
+    int top = 0, bottom = 0;   // the rows the ink spans
+};
+Lettering lettering(const std::string& text, int w, int h, const TextStyle& style);
+// Bright lettering lit from above with a coloured glow, on black, for images
+// shown additively.
+Image glow_text(const std::string& text, int w, int h, const TextStyle& style, const float core[3],
+                const float glow[3]);
 
 // JPEG encoding of an image (top row first), quality 0..100; colour at a
 // quarter of the resolution unless full_colour is set.

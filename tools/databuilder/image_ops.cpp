@@ -1,8 +1,6 @@
-// Image operations, FreeType lettering and the libjpeg writer and reader.
+// Image operations and the libjpeg writer and reader.
 #include "databuild.h"
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
 #include <cstdio>
 #include <jpeglib.h>
 
@@ -70,24 +68,61 @@ void multiply(Image& dst, const Image& src) {
     for (size_t i = 0; i < dst.px.size(); ++i) dst.px[i] *= src.px[i];
 }
 
-void blur(Image& img, int r, int passes) {
-    std::vector<float> tmp(img.px.size());
-    for (int p = 0; p < passes; ++p) {
-        for (int pass = 0; pass < 2; ++pass) {
-            for (int y = 0; y < img.h; ++y)
-                for (int x = 0; x < img.w; ++x)
-                    for (int c = 0; c < 3; ++c) {
-                        float s = 0;
-                        for (int k = -r; k <= r; ++k) {
-                            int xx = pass == 0 ? (x + k + img.w) % img.w : x;
-                            int yy = pass == 1 ? (y + k + img.h) % img.h : y;
-                            s += img.at(xx, yy)[c];
-                        }
-                        tmp[((size_t)y * img.w + x) * 3 + c] = s / (2 * r + 1);
-                    }
-            img.px.swap(tmp);
+void blur(std::vector<float>& grey, int w, int h, int r, int passes) {
+    // Box blur with running sums, rows then columns, wrapping round.
+    std::vector<float> line((size_t)std::max(w, h));
+    const float k = 1.0f / (2 * r + 1);
+    for (int p = 0; p < passes; ++p)
+        for (int axis = 0; axis < 2; ++axis) {
+            const int n = axis == 0 ? w : h, lines = axis == 0 ? h : w;
+            const size_t step = axis == 0 ? 1 : (size_t)w;
+            for (int l = 0; l < lines; ++l) {
+                float* base = grey.data() + (axis == 0 ? (size_t)l * w : (size_t)l);
+                for (int i = 0; i < n; ++i) line[i] = base[i * step];
+                double sum = 0;
+                for (int i = -r; i <= r; ++i) sum += line[((i % n) + n) % n];
+                for (int i = 0; i < n; ++i) {
+                    base[i * step] = (float)(sum * k);
+                    sum += line[(i + r + 1) % n] - line[((i - r) % n + n) % n];
+                }
+            }
+        }
+}
+
+// Lanczos-2 low-pass of one axis at `cut` cycles per pixel, wrapping round.
+static void low_pass_axis(Image& img, float cut, bool rows) {
+    if (cut >= 0.5f) return;
+    const int reach = (int)std::ceil(2 / (2 * cut));
+    std::vector<float> k(2 * reach + 1);
+    float total = 0;
+    for (int i = -reach; i <= reach; ++i) {
+        const double x = 2.0 * cut * i, pi = 3.14159265358979;
+        const double sinc = i == 0 ? 1 : std::sin(pi * x) / (pi * x);
+        const double window = std::fabs(x) >= 2 ? 0 : x == 0 ? 1 : std::sin(pi * x / 2) / (pi * x / 2);
+        total += k[i + reach] = (float)(sinc * window);
+    }
+    for (float& v : k) v /= total;
+    const int n = rows ? img.w : img.h, lines = rows ? img.h : img.w;
+    std::vector<float> line((size_t)n * 3);
+    for (int l = 0; l < lines; ++l) {
+        for (int i = 0; i < n; ++i)
+            for (int c = 0; c < 3; ++c) line[(size_t)i * 3 + c] = (rows ? img.at(i, l) : img.at(l, i))[c];
+        for (int i = 0; i < n; ++i) {
+            float sum[3] = {0, 0, 0};
+            for (int j = -reach; j <= reach; ++j) {
+                const float* q = &line[(size_t)(((i + j) % n + n) % n) * 3];
+                for (int c = 0; c < 3; ++c) sum[c] += k[j + reach] * q[c];
+            }
+            float* p = rows ? img.at(i, l) : img.at(l, i);
+            for (int c = 0; c < 3; ++c) p[c] = sum[c];
         }
     }
+}
+
+void band_limit(Image& img, float cut_x, float cut_y) {
+    low_pass_axis(img, cut_x, true);
+    low_pass_axis(img, cut_y, false);
+    clamp01(img);
 }
 
 void fill_rect(Image& img, int x0, int y0, int x1, int y1, const float c[3], float alpha) {
@@ -145,76 +180,6 @@ void clamp01(Image& img) {
 
 void gamma_scale(Image& img, float k, float gamma) {
     for (float& v : img.px) v = std::pow(std::max(0.0f, v * k), gamma);
-}
-
-static const char* font_path = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-
-std::vector<float> text_mask(const std::string& text, int w, int h, int pixel_height) {
-    FT_Library lib;
-    if (FT_Init_FreeType(&lib)) throw std::runtime_error("databuilder: FreeType: cannot initialise");
-    FT_Face face;
-    if (FT_New_Face(lib, font_path, 0, &face)) {
-        FT_Done_FreeType(lib);
-        throw std::runtime_error(std::string("databuilder: ") + font_path + ": cannot open the font (install fonts-dejavu-core)");
-    }
-    std::vector<float> mask((size_t)w * h, 0.0f);
-    int size = pixel_height;
-    for (;;) {
-        FT_Set_Pixel_Sizes(face, 0, size);
-        // measure
-        long pen = 0;
-        for (unsigned char ch : text) {
-            if (FT_Load_Char(face, ch, FT_LOAD_DEFAULT)) continue;
-            pen += face->glyph->advance.x >> 6;
-        }
-        if (pen <= w * 92 / 100 || size <= 6) {
-            int asc = (int)(face->size->metrics.ascender >> 6);
-            int desc = (int)(-face->size->metrics.descender >> 6);
-            int base = (h - (asc + desc)) / 2 + asc;
-            long x = (w - pen) / 2;
-            for (unsigned char ch : text) {
-                if (FT_Load_Char(face, ch, FT_LOAD_RENDER)) continue;
-                FT_GlyphSlot g = face->glyph;
-                for (unsigned r = 0; r < g->bitmap.rows; ++r)
-                    for (unsigned c = 0; c < g->bitmap.width; ++c) {
-                        long px = x + g->bitmap_left + c, py = base - g->bitmap_top + r;
-                        if (px < 0 || py < 0 || px >= w || py >= h) continue;
-                        float v = g->bitmap.buffer[r * g->bitmap.pitch + c] / 255.0f;
-                        float& m = mask[(size_t)py * w + px];
-                        m = std::max(m, v);
-                    }
-                x += g->advance.x >> 6;
-            }
-            break;
-        }
-        size = size * 9 / 10;
-    }
-    FT_Done_Face(face);
-    FT_Done_FreeType(lib);
-    return mask;
-}
-
-Image glow_text(const std::string& text, int w, int h, int pixel_height,
-                const float core[3], const float glow[3], uint64_t seed) {
-    std::vector<float> m = text_mask(text, w, h, pixel_height);
-    Image g(w, h);
-    for (size_t i = 0; i < m.size(); ++i) g.px[i * 3] = g.px[i * 3 + 1] = g.px[i * 3 + 2] = m[i];
-    Image halo = g;
-    blur(halo, std::max(1, h / 24), 3);
-    Image out(w, h);
-    // Lettering lit from above, with a faint scan-line texture.
-    Rng rng(seed);
-    float phase = (float)rng.uniform() * 6.28f;
-    for (int y = 0; y < h; ++y) {
-        float shade = 0.75f + 0.35f * (1.0f - (float)y / h) + 0.05f * std::sin(y * 1.7f + phase);
-        for (int x = 0; x < w; ++x) {
-            float a = g.at(x, y)[0], b = halo.at(x, y)[0];
-            float* p = out.at(x, y);
-            for (int c = 0; c < 3; ++c) p[c] = core[c] * a * shade + glow[c] * b * 1.6f;
-        }
-    }
-    clamp01(out);
-    return out;
 }
 
 namespace {

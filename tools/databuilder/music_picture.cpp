@@ -63,7 +63,7 @@ void write_music_picture(const Track& t, const std::vector<Mark>& marks, const s
         for (int py = y + 20; py < height; ++py) blend_white(rgb, x, py, py < label_height ? 0.45f : 0.75f);
         // The name, left-aligned beside the line.
         const int box_w = 320, box_h = 22;
-        std::vector<float> mask = databuild::text_mask(marks[k].name, box_w, box_h, 15);
+        const std::vector<float> mask = databuild::lettering(marks[k].name, box_w, box_h, {15}).mask;
         int left = box_w;
         for (int c = 0; c < box_w && left == box_w; ++c)
             for (int r = 0; r < box_h; ++r)
