@@ -2,8 +2,8 @@
 # Runs the test suite again under the sanitizers and prints a pass/fail
 # summary on its last line:
 #  - build-asan/: gcc's AddressSanitizer + UndefinedBehaviorSanitizer (undefined
-#    behaviour stops the test), every test of the show (whole show and
-#    recordings included);
+#    behaviour stops the test), the show's tests (whole show and recordings
+#    included) but those that only render it again to compare pictures;
 #  - build-tsan/: ThreadSanitizer over the tests that start the music thread
 #    and hand its device over, two recordings whose encoder runs on its own
 #    thread in the capture tool, and one --frame capture, whose virtual clock
@@ -20,11 +20,11 @@ jobs=$(nproc)
 
 # The data builder's own tests (not sanitized, run by tools/test.sh) are not
 # built when dats/ are reused; CTest lists them as data_tests_NOT_BUILT.
-# The double-size picture test renders the show twice more at four times the
-# pixels and runs no code the golden frames don't; under the sanitizers it
-# would only add minutes. So would the golden frames through the ES 3.0
-# renderer: the whole show and the renderer's own tests run its code.
-asan_exclude='^(data_tests_NOT_BUILT|RenderSize\..*|Gl/GoldenFrames\..*/es3.*)$'
+# The tests that only render the show again to compare pictures or the order
+# of parts run no code the whole-show test (both GLs) doesn't, and under the
+# sanitizers each would add minutes: the double-size picture, the golden
+# frames through either GL, the timeline rendered twice.
+asan_exclude='^(data_tests_NOT_BUILT|RenderSize\..*|Gl/GoldenFrames\..*|CaptureTool\.TimelineFollows.*)$'
 tsan_filter='SampleConversion.*:MusicThread.*:MusicReading.*:MusicFailures.*:WaveOutSink.*:MusicEndToEnd.*:Gl/WholeShow.*/compat:RecordingFormats.TheSameMp4TwiceIsByteIdentical:RecordingFormats.KilledMp4*:CaptureTool.AFrameNamedJpg*'
 
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
