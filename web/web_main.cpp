@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
             fps = static_cast<int>(number);
             break;
         default:
-            return fail(getopt_problem(argc, argv, c));
+            return fail(getopt_problem(argc, argv, c, options));
         }
     }
     if (display.render_width == 0) display.render_width = 800, display.render_height = 600;
