@@ -23,8 +23,9 @@ jobs=$(nproc)
 # The tests that only render the show again to compare pictures or the order
 # of parts run no code the whole-show test (both GLs) doesn't, and under the
 # sanitizers each would add minutes: the double-size picture, the golden
-# frames through either GL, the timeline rendered twice.
-asan_exclude='^(data_tests_NOT_BUILT|RenderSize\..*|Gl/GoldenFrames\..*|CaptureTool\.TimelineFollows.*)$'
+# frames through either GL, the timeline rendered twice, and the runs made
+# twice to compare their bytes.
+asan_exclude='^(data_tests_NOT_BUILT|RenderSize\..*|Gl/GoldenFrames\..*|CaptureTool\.TimelineFollows.*|CaptureTool\.TheSameFrameIsByteIdentical.*|Recording\.TheSameRecordingTwice.*)$'
 tsan_filter='SampleConversion.*:MusicThread.*:MusicReading.*:MusicFailures.*:WaveOutSink.*:MusicEndToEnd.*:Gl/WholeShow.*/compat:RecordingFormats.TheSameMp4TwiceIsByteIdentical:RecordingFormats.KilledMp4*:CaptureTool.AFrameNamedJpg*'
 
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
