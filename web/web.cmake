@@ -10,15 +10,7 @@ if(NOT EXISTS ${VAVURAVA_DATA_FROM}/dats/.stamp OR NOT EXISTS ${VAVURAVA_DATA_FR
   message(FATAL_ERROR "VAVURAVA_DATA_FROM: needs a native build tree with generated dats/ and data/tables.cpp")
 endif()
 
-file(GLOB WEB_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/runtime/*.cpp
-  ${CMAKE_SOURCE_DIR}/audio/*.cpp
-  ${CMAKE_SOURCE_DIR}/video/*.cpp
-  ${CMAKE_SOURCE_DIR}/geometry/*.cpp
-  ${CMAKE_SOURCE_DIR}/scenes/*.cpp
-  ${CMAKE_SOURCE_DIR}/platform/*.cpp
-  ${CMAKE_SOURCE_DIR}/gl/*.cpp
-  ${CMAKE_SOURCE_DIR}/web/*.cpp)
+file(GLOB WEB_SOURCES CONFIGURE_DEPENDS ${SHOW_SOURCE_GLOBS} ${CMAKE_SOURCE_DIR}/web/*.cpp)
 list(REMOVE_ITEM WEB_SOURCES ${CMAKE_SOURCE_DIR}/runtime/main.cpp ${CMAKE_SOURCE_DIR}/platform/native.cpp)
 
 set(VAVURAVA_SITE_DIR ${CMAKE_BINARY_DIR}/site CACHE PATH "Where the page is built")
