@@ -122,8 +122,10 @@ int music_prepare_from_memory(const uint8_t* bytes, size_t size, const char* wha
 }
 
 int music_prepare_file(const char* path) {
-    // Static: the decoder keeps naming the file in its messages while it plays.
-    static std::string file_name;
+    // The decoder keeps naming the file in its messages while it plays, and
+    // the music thread is never joined: the name lives to the process's end,
+    // not destroyed at exit while that thread may still use it.
+    static std::string& file_name = *new std::string;
     file_name = data_path(path);
     FILE* file = std::fopen(file_name.c_str(), "rb");
     audio_ready_flag.store(0, std::memory_order_release);

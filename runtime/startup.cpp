@@ -81,6 +81,9 @@ bool demo_load(const DisplayRequest& display) {
     fill_particle_arrays();
     quit_flag = 0;
     if (platform_has_threads()) {
+        // Cleared before the thread starts, so that the wait is for this
+        // reading and not for what an earlier one left.
+        audio_ready_flag.store(0, std::memory_order_release);
         platform_start_thread(music_thread_main, music_path);
         wait_for_music();
     } else {
