@@ -1,6 +1,7 @@
 // Temporary files beside their targets, renamed into place when complete.
 #include "output_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +18,21 @@ mode_t new_file_mode() {
     const mode_t mask = umask(0);
     umask(mask);
     return 0666 & ~mask;
+}
+
+// Flushes a file's (or folder's) contents to the disk; 0 or an errno.
+int sync_to_disk(const std::string& path, int flags) {
+    const int fd = open(path.c_str(), flags | O_CLOEXEC);
+    if (fd < 0) return errno;
+    const int error = fsync(fd) == 0 ? 0 : errno;
+    close(fd);
+    return error;
+}
+
+std::string folder_of(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
 }
 } // namespace
 
@@ -44,11 +60,20 @@ bool TemporaryFile::create(const std::string& target, std::string* problem) {
 }
 
 bool TemporaryFile::commit(std::string* problem) {
+    // The contents reach the disk before the name does, so that a crash of
+    // the machine cannot leave the target named but empty.
+    if (const int error = sync_to_disk(path_, O_RDONLY)) {
+        *problem = std::strerror(error);
+        return false;
+    }
     if (std::rename(path_.c_str(), target_.c_str()) != 0) {
         *problem = std::strerror(errno);
         return false;
     }
     path_.clear();
+    // The rename itself; a folder that cannot be synced (some file systems
+    // refuse) leaves the file complete all the same.
+    sync_to_disk(folder_of(target_), O_RDONLY | O_DIRECTORY);
     return true;
 }
 
