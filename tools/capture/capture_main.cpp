@@ -21,7 +21,7 @@ const char usage[] =
     "       vavurava-capture --frame MS -o FILE.png|.jpg [--fps N] [--size WxH] [--ssaa N]\n"
     "       vavurava-capture --frames MS,MS,... -o FOLDER [--fps N] [--size WxH] [--ssaa N]\n"
     "       vavurava-capture --timeline [--fps N]\n"
-    "       vavurava-capture --sheet -o FILE.png|.jpg [--size WxH] [--ssaa N]\n"
+    "       vavurava-capture --sheet -o FILE.png|.jpg [--fps N] [--size WxH] [--ssaa N]\n"
     "       vavurava-capture --bench [--chart FILE.png|.jpg] [--size WxH]\n"
     "Every mode also takes --data DIR and --gl=compat|es3.\n"
     "Try 'vavurava-capture --help' for more.\n";

@@ -49,7 +49,7 @@ const Snapshot& middle_of(const std::vector<Snapshot>& shots, double start, doub
 } // namespace
 
 int capture_sheet(const CaptureSettings& settings) {
-    if (!capture_start(60, settings.width, settings.height, settings.ssaa)) return 1;
+    if (!capture_start(settings.fps, settings.width, settings.height, settings.ssaa)) return 1;
     const int cell_w = settings.width / 2, cell_h = settings.height / 2;
     std::vector<std::pair<int, Snapshot>> chosen;
     std::vector<Snapshot> shots;
