@@ -12,6 +12,8 @@
 #include <cstring>
 #include <vector>
 
+#include "output_format.h"
+
 namespace {
 // The mode a new file gets from the process's umask; mkstemps makes 0600.
 mode_t new_file_mode() {
@@ -27,12 +29,6 @@ int sync_to_disk(const std::string& path, int flags) {
     const int error = fsync(fd) == 0 ? 0 : errno;
     close(fd);
     return error;
-}
-
-std::string folder_of(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 } // namespace
 

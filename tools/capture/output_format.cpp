@@ -29,12 +29,6 @@ bool ends_with_lower(const std::string& text, const char* end) {
     return true;
 }
 
-std::string folder_of(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // A pattern libavformat's picture sequence writer takes: one %d conversion.
 bool is_picture_pattern(const std::string& path) {
     char name[4096];
@@ -112,6 +106,12 @@ bool holds_numbered_pictures(const std::string& folder, const std::string& patte
     return found;
 }
 } // namespace
+
+std::string folder_of(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
 
 bool output_format_for(const std::string& path, OutputFormat* format) {
     OutputFormat f;

@@ -40,5 +40,7 @@ bool prepare_picture(const std::string& path, std::string* problem);
 // A folder to write into, made when missing (its parent must exist); *created
 // then names it, so it can be removed again if nothing is kept.
 bool prepare_folder(const std::string& folder, std::string* created, std::string* problem);
+// The folder a path names its file in ("." when it names none).
+std::string folder_of(const std::string& path);
 // folder + "/" + name, with one slash between however the folder was typed.
 std::string path_in(const std::string& folder, const std::string& name);
